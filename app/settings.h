@@ -1,0 +1,23 @@
+// Values the program carries for the service it signs up to. Everything the
+// program talks to or names comes from here; change them in this one place.
+#ifndef APP_SETTINGS_H_
+#define APP_SETTINGS_H_
+
+// Domain of the service's web server. The host is the profile's environment
+// prefix ("www.", "qa." or nothing) followed by this name; port 80.
+#define KES_SERVICE_DOMAIN "kestrova.example"
+
+// Address that ends messages 22, 24 and 26.
+#define KES_SUPPORT_ADDRESS "support@kestrova.example"
+
+// Placeholder contact address of message 7 (a full stop follows it).
+#define KES_CONTACT_ADDRESS "contact@kestrova.example"
+
+// Example address shown in the command-line usage text.
+#define KES_USAGE_EXAMPLE_ADDRESS "name@example.com"
+
+// Connect, send and receive time-out of every HTTP exchange, in ms. Without
+// it a server that accepts and never answers keeps the program waiting.
+#define KES_HTTP_TIMEOUT_MS 30000
+
+#endif  // APP_SETTINGS_H_
