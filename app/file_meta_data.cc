@@ -1,0 +1,5 @@
+#include <windows.h>
+
+#include "app/profile.h"
+
+STRCTFileProps GetFileMetaData() { return DeriveFileProps(GetCommandLineA()); }

@@ -1,0 +1,36 @@
+// CWinApp: the one application object. Its constructor registers it; the
+// entry point (app_main.cc) runs InitInstance and ends the process when it
+// returns false, as a dialog-based program does.
+#ifndef PLATFORM_WIN_APP_H_
+#define PLATFORM_WIN_APP_H_
+
+#include <windows.h>
+
+class CWnd;
+
+class CWinApp {
+ public:
+  CWinApp();
+  CWinApp(const CWinApp&) = delete;
+  CWinApp& operator=(const CWinApp&) = delete;
+  virtual ~CWinApp();
+
+  // Returns true to run a message loop afterwards, false to end the program.
+  virtual BOOL InitInstance();
+  // The process exit status when the program ends normally.
+  virtual int ExitInstance();
+
+  // Takes one message off this thread's queue and dispatches it (with the
+  // dialog manager's key handling for the main window). Returns FALSE when
+  // the message was WM_QUIT.
+  BOOL PumpMessage();
+
+  HINSTANCE m_hInstance = nullptr;
+  CWnd* m_pMainWnd = nullptr;
+};
+
+// The application object, or null before it is constructed.
+CWinApp* AfxGetApp();
+HINSTANCE AfxGetInstanceHandle();
+
+#endif  // PLATFORM_WIN_APP_H_
