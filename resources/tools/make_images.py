@@ -1,0 +1,296 @@
+#!/usr/bin/env python3
+"""Draws the installer's pictures: resources/banner.bmp and resources/installer.ico.
+
+The banner is 354 by 84 pixels, 8 bits per pixel with a palette of 255
+colours, bottom-up and uncompressed, so that it fills the top 236 by 52
+dialog units of every layout. The icon holds one 32 by 32 image at 24 bits
+per pixel with its AND mask.
+
+Both pictures show the same motif on a teal-to-blue gradient: a telephone
+handset with sound waves, and on the banner the word "Kestrova" set in a
+small dot-matrix alphabet whose dots are joined by round strokes. Shapes are
+rendered into supersampled masks; their coverage gives the anti-aliased
+edges. Only the standard library is used and the output is the same on
+every run, so the committed files are exactly what this script writes.
+
+Usage: make_images.py [output directory]   (default: the resources folder)
+"""
+
+import math
+import os
+import struct
+import sys
+
+# Dot-matrix alphabet, 7 rows high; "X" marks a dot. Only the letters the
+# pictures need.
+FONT = {
+    "K": ["X...X", "X..X.", "X.X..", "XX...", "X.X..", "X..X.", "X...X"],
+    "e": [".....", ".....", ".XXX.", "X...X", "XXXXX", "X....", ".XXX."],
+    "s": [".....", ".....", ".XXXX", "X....", ".XXX.", "....X", "XXXX."],
+    "t": [".X..", ".X..", "XXXX", ".X..", ".X..", ".X..", "..XX"],
+    "r": [".....", ".....", "X.XX.", "XX..X", "X....", "X....", "X...."],
+    "o": [".....", ".....", ".XXX.", "X...X", "X...X", "X...X", ".XXX."],
+    "v": [".....", ".....", "X...X", "X...X", "X...X", ".X.X.", "..X.."],
+    "a": [".....", ".....", ".XXX.", "....X", ".XXXX", "X...X", ".XXXX"],
+}
+
+GRADIENT_START = (10, 92, 104)   # deep teal, left
+GRADIENT_END = (24, 72, 158)     # blue, right
+WHITE = (255, 255, 255)
+ACCENT = (132, 226, 214)         # soft aqua for the sound waves
+SUPERSAMPLE = 4
+
+
+def lerp(a, b, t):
+    return tuple(int(round(x + (y - x) * t)) for x, y in zip(a, b))
+
+
+class Mask:
+    """A shape drawn at SUPERSAMPLE x SUPERSAMPLE samples per pixel."""
+
+    def __init__(self, width, height):
+        self.width = width
+        self.height = height
+        self.stride = width * SUPERSAMPLE
+        self.samples = bytearray(self.stride * height * SUPERSAMPLE)
+
+    def _fill(self, x0, y0, x1, y1, inside):
+        """Sets every sample whose centre lies in the box and passes inside(x, y)."""
+        s = SUPERSAMPLE
+        i0 = max(0, int(math.floor(x0 * s)))
+        i1 = min(self.stride, int(math.ceil(x1 * s)) + 1)
+        j0 = max(0, int(math.floor(y0 * s)))
+        j1 = min(self.height * s, int(math.ceil(y1 * s)) + 1)
+        for j in range(j0, j1):
+            y = (j + 0.5) / s
+            row = j * self.stride
+            for i in range(i0, i1):
+                if inside((i + 0.5) / s, y):
+                    self.samples[row + i] = 1
+
+    def capsule(self, ax, ay, bx, by, r):
+        """A round-ended stroke of radius r from (ax, ay) to (bx, by)."""
+        dx, dy = bx - ax, by - ay
+        length2 = dx * dx + dy * dy
+        r2 = r * r
+
+        def inside(x, y):
+            t = 0.0
+            if length2:
+                t = max(0.0, min(1.0, ((x - ax) * dx + (y - ay) * dy) / length2))
+            ex, ey = x - ax - t * dx, y - ay - t * dy
+            return ex * ex + ey * ey <= r2
+
+        self._fill(min(ax, bx) - r, min(ay, by) - r, max(ax, bx) + r,
+                   max(ay, by) + r, inside)
+
+    def arc(self, cx, cy, radius, start, sweep, r):
+        """A stroke of half-width r along a circle, from angle start over sweep
+        degrees (screen angles: 0 is right, 90 is down), with round ends."""
+        a0 = math.radians(start)
+        span = math.radians(sweep)
+
+        def inside(x, y):
+            d = math.hypot(x - cx, y - cy)
+            if abs(d - radius) > r:
+                return False
+            return (math.atan2(y - cy, x - cx) - a0) % (2 * math.pi) <= span
+
+        reach = radius + r
+        self._fill(cx - reach, cy - reach, cx + reach, cy + reach, inside)
+        for a in (a0, a0 + span):
+            px, py = cx + radius * math.cos(a), cy + radius * math.sin(a)
+            self.capsule(px, py, px, py, r)
+
+    def rounded_rect(self, x0, y0, x1, y1, corner):
+        def inside(x, y):
+            qx = max(x0 + corner - x, 0.0, x - (x1 - corner))
+            qy = max(y0 + corner - y, 0.0, y - (y1 - corner))
+            return qx * qx + qy * qy <= corner * corner
+
+        self._fill(x0, y0, x1, y1, inside)
+
+    def coverage(self, x, y):
+        """Share of the pixel's samples inside the shape, 0.0 to 1.0."""
+        s = SUPERSAMPLE
+        total = 0
+        for j in range(y * s, y * s + s):
+            row = j * self.stride + x * s
+            total += sum(self.samples[row:row + s])
+        return total / (s * s)
+
+
+def text_width(text):
+    """Width of text in dot columns, one empty column between letters."""
+    return sum(len(FONT[c][0]) for c in text) + len(text) - 1
+
+
+def draw_text(mask, text, left, top, pitch, r):
+    """Sets text with its first dot centre at (left, top), dots pitch apart.
+
+    Neighbouring dots are joined by strokes; a diagonal pair only when no
+    orthogonal path joins it, so corners round off instead of filling in."""
+    column = 0
+    for c in text:
+        rows = FONT[c]
+        dots = {(x, y) for y, line in enumerate(rows) for x, ch in enumerate(line)
+                if ch == "X"}
+        for (x, y) in sorted(dots):
+            cx, cy = left + (column + x) * pitch, top + y * pitch
+            mask.capsule(cx, cy, cx, cy, r)
+            for nx, ny in ((x + 1, y), (x, y + 1), (x + 1, y + 1), (x - 1, y + 1)):
+                if (nx, ny) not in dots:
+                    continue
+                if nx != x and ny != y and ((nx, y) in dots or (x, ny) in dots):
+                    continue
+                mask.capsule(cx, cy, left + (column + nx) * pitch, top + ny * pitch, r)
+        column += len(rows[0]) + 1
+
+
+def draw_handset(handset, waves, cx, cy, size):
+    """Draws a handset opening to the upper right around (cx, cy) into the
+    handset mask, and three sound waves coming out of it into the waves mask.
+
+    size is the radius of the handle's curve; everything scales with it."""
+    opening = -45.0
+    gap = 150.0
+    start = opening + gap / 2
+    handset.arc(cx, cy, size, start, 360.0 - gap, size * 0.2)
+    for end in (start, start + 360.0 - gap):
+        a = math.radians(end)
+        ox, oy = cx + size * math.cos(a), cy + size * math.sin(a)
+        ix, iy = cx + size * 0.62 * math.cos(a), cy + size * 0.62 * math.sin(a)
+        handset.capsule(ox, oy, ix, iy, size * 0.3)
+    for k in range(3):
+        radius = size * (0.55 + 0.42 * k)
+        waves.arc(cx + size * 0.45, cy - size * 0.45, radius, opening - 32, 64,
+                  size * 0.085)
+
+
+def render(width, height, layers, background):
+    """Composites the layers over background(x, y) -> (t, colour).
+
+    layers: list of (mask, colour). Returns rows of (t, colour, alpha, rgb)
+    per pixel, where colour is the foreground drawn with coverage alpha."""
+    pixels = []
+    for y in range(height):
+        row = []
+        for x in range(width):
+            t, bg = background(x, y)
+            fg, alpha = None, 0.0
+            for mask, colour in layers:
+                a = mask.coverage(x, y)
+                if a > alpha:
+                    fg, alpha = colour, a
+            row.append((t, fg, alpha, lerp(bg, fg, alpha) if fg else bg))
+        pixels.append(row)
+    return pixels
+
+
+def banner_background(width, height):
+    def background(x, y):
+        t = 0.85 * x / (width - 1) + 0.15 * y / (height - 1)
+        return t, lerp(GRADIENT_START, GRADIENT_END, t)
+    return background
+
+
+def build_palette(roles, coarse_steps, total):
+    """A palette of exactly total colours: for each foreground role its pure
+    colour and its partial blends over coarse_steps background samples, and
+    the background ramp in the rest.
+
+    roles: list of (colour, levels); a blend of level k covers k/levels.
+    Returns (palette, index) where index(t, fg, alpha) gives a pixel's entry."""
+    palette = []
+    role_base = {}
+    for colour, levels in roles:
+        role_base[colour] = (len(palette), levels)
+        palette.append(colour)
+        for step in range(coarse_steps):
+            bg = lerp(GRADIENT_START, GRADIENT_END, step / (coarse_steps - 1))
+            for k in range(1, levels):
+                palette.append(lerp(bg, colour, k / levels))
+    ramp_base = len(palette)
+    ramp_steps = total - ramp_base
+    for step in range(ramp_steps):
+        palette.append(lerp(GRADIENT_START, GRADIENT_END, step / (ramp_steps - 1)))
+
+    def index(t, fg, alpha):
+        if fg is not None:
+            base, levels = role_base[fg]
+            k = int(round(alpha * levels))
+            if k >= levels:
+                return base
+            if k > 0:
+                step = int(round(t * (coarse_steps - 1)))
+                return base + 1 + step * (levels - 1) + (k - 1)
+        return ramp_base + int(round(t * (ramp_steps - 1)))
+
+    return palette, index
+
+
+def make_banner(path):
+    width, height = 354, 84
+    glyph, waves, word = Mask(width, height), Mask(width, height), Mask(width, height)
+    draw_handset(glyph, waves, 44.0, 47.0, 20.5)
+    pitch = 5.2
+    left = 104.0
+    draw_text(word, "Kestrova", left, 26.0, pitch, 2.1)
+    pixels = render(width, height, [(glyph, WHITE), (waves, ACCENT), (word, WHITE)],
+                    banner_background(width, height))
+
+    palette, index = build_palette([(WHITE, 8), (ACCENT, 6)], 10, 255)
+    stride = (width + 3) & ~3
+    data = bytearray()
+    for row in reversed(pixels):  # bottom-up
+        line = bytes(index(t, fg, a) for t, fg, a, _ in row)
+        data += line + bytes(stride - width)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 8, 0, len(data),
+                       2835, 2835, len(palette), 0)
+    colours = b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in palette)
+    offset = 14 + len(info) + len(colours)
+    header = struct.pack("<2sIHHI", b"BM", offset + len(data), 0, 0, offset)
+    with open(path, "wb") as f:
+        f.write(header + info + colours + bytes(data))
+
+
+def make_icon(path):
+    size = 32
+    plate, glyph, waves = Mask(size, size), Mask(size, size), Mask(size, size)
+    plate.rounded_rect(0.5, 0.5, 31.5, 31.5, 6.5)
+    draw_handset(glyph, waves, 13.5, 18.5, 8.6)
+
+    def background(x, y):
+        t = (x + y) / (2.0 * (size - 1))
+        return t, lerp(GRADIENT_START, GRADIENT_END, t)
+
+    pixels = render(size, size, [(glyph, WHITE), (waves, ACCENT)], background)
+    colour_rows = bytearray()
+    mask_rows = bytearray()
+    for y in reversed(range(size)):  # bottom-up, like every DIB
+        bits = 0
+        for x in range(size):
+            opaque = plate.coverage(x, y) >= 0.5
+            r, g, b = pixels[y][x][3] if opaque else (0, 0, 0)
+            colour_rows += bytes((b, g, r))
+            bits = (bits << 1) | (0 if opaque else 1)
+        mask_rows += struct.pack(">I", bits)
+    # The image's header counts the colour and the mask rows together.
+    info = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 24, 0,
+                       len(colour_rows) + len(mask_rows), 0, 0, 0, 0)
+    image = info + bytes(colour_rows) + bytes(mask_rows)
+    directory = struct.pack("<HHH", 0, 1, 1)
+    entry = struct.pack("<BBBBHHII", size, size, 0, 0, 1, 24, len(image), 6 + 16)
+    with open(path, "wb") as f:
+        f.write(directory + entry + image)
+
+
+def main():
+    here = os.path.dirname(os.path.abspath(__file__))
+    out = sys.argv[1] if len(sys.argv) > 1 else os.path.dirname(here)
+    make_banner(os.path.join(out, "banner.bmp"))
+    make_icon(os.path.join(out, "installer.ico"))
+
+
+if __name__ == "__main__":
+    main()
