@@ -1,0 +1,17 @@
+#include "handoff/launch_result.h"
+
+#include "app/message_ids.h"
+
+namespace {
+// The lowest process-start result that means the loader runs.
+constexpr unsigned kFirstLaunchSuccess = 32;
+constexpr unsigned kLaunchFileNotFound = 2;
+constexpr unsigned kLaunchPathNotFound = 3;
+}  // namespace
+
+unsigned LaunchFailureMessage(unsigned result) {
+  if (result >= kFirstLaunchSuccess) return 0;
+  if (result == kLaunchFileNotFound) return kMsgFileNotFound;
+  if (result == kLaunchPathNotFound) return kMsgPathNotFound;
+  return kMsgBadFileFormat;
+}

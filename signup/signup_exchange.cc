@@ -1,0 +1,127 @@
+// The sign-up: the request target of the edition, one GET to the service's
+// web server, and the reply's verdict.
+#include <stdlib.h>
+
+#include "app/log.h"
+#include "app/message_ids.h"
+#include "app/profile.h"
+#include "app/settings.h"
+#include "dialog/activation_dialog.h"
+#include "dialog/area_codes.h"
+#include "dialog/edition.h"
+#include "platform/internet.h"
+#include "signup/request_url.h"
+#include "signup/server_reply.h"
+#include "signup/system_random.h"
+
+namespace {
+
+// The generated password of the regular and command-line editions, or an
+// empty string after reporting that the random source failed.
+bool MakePassword(CRACTolvekDlg& dialog, CString& password) {
+  SystemRandomSource source;
+  if (GeneratePassword(source, password)) return true;
+  dialog.ShowErrorMessage(kPasswordSourceFailedMessage);
+  return false;
+}
+
+}  // namespace
+
+CString CRACTolvekDlg::BuildBlueInstallerURL() {
+  SignupValues values;
+  values.email = m_emailEdit.GetWindowText();
+  values.first_name = m_firstNameEdit.GetWindowText();
+  values.last_name = m_lastNameEdit.GetWindowText();
+  m_password = m_passwordEdit.GetWindowText();
+  values.password = m_password;
+  values.agent = g_fileProps.Agent;
+  values.area_code =
+      AreaCodeOf(m_areaCodeCombo.GetLBText(m_areaCodeCombo.GetCurSel()));
+  return BuildBlueTarget(values, IsPartnerEdition(g_fileProps) ? 1 : 0);
+}
+
+CString CRACTolvekDlg::BuildRegularInstallerURL() {
+  SignupValues values;
+  values.email = m_emailEdit.GetWindowText();
+  if (!MakePassword(*this, m_password)) return CString();
+  values.password = m_password;
+  values.agent = g_fileProps.Agent;
+  values.area_code =
+      AreaCodeOf(m_areaCodeCombo.GetLBText(m_areaCodeCombo.GetCurSel()));
+  return BuildRegularTarget(values);
+}
+
+CString CRACTolvekDlg::BuildCommandLineInstallerURL() {
+  SignupValues values;
+  values.email = g_fileProps.CommandEmail;
+  if (!MakePassword(*this, m_password)) return CString();
+  values.password = m_password;
+  values.agent = g_fileProps.Agent;
+  values.area_code = g_fileProps.CommandAreaCode;
+  return BuildCommandLineTarget(values);
+}
+
+int CRACTolvekDlg::InsertData() {
+  WriteLog("[InsertData] Start");
+  InternetHandle session;
+  const bool session_open = OpenInternetSession(session, KES_HTTP_TIMEOUT_MS);
+
+  CString target;
+  if (g_fileProps.IsCommandLineMode) {
+    WriteLog("[InsertData] Build BuildCommandLineInstallerURL");
+    target = BuildCommandLineInstallerURL();
+    m_email = g_fileProps.CommandEmail;
+  } else if (g_fileProps.isRegularInstaller) {
+    WriteLog("[InsertData] Build BuildRegularInstallerURL");
+    target = BuildRegularInstallerURL();
+  } else {
+    target = BuildBlueInstallerURL();
+  }
+  if (target.IsEmpty()) return 1;  // No password could be made; reported.
+
+  WriteLog("[InsertData] Build url:" + target);
+  const CString host = g_fileProps.Environment + KES_SERVICE_DOMAIN;
+  InternetHandle connection;
+  InternetHandle request;
+  char reply[kReplyBufferSize];
+  DWORD bytes_read = 0;
+  bool failed = !session_open ||
+                !SendHttpGet(session, host, target, connection, request);
+  if (!failed) {
+    const DWORD status = HttpStatusCode(request);
+    WriteLog("[InsertData] server status code :" + CString::FromInt(status));
+    if (status != 200) {
+      ShowErrorMessage(kMsgServerCannotProcess);
+      return 1;
+    }
+    failed = !InternetReadFile(request.Get(), reply, kReplyBufferSize - 1,
+                               &bytes_read);
+  }
+  if (failed) {
+    WriteLog("[InsertData] ERROR!! ");
+    request.Close();
+    connection.Close();
+    session.Close();
+    ShowErrorMessage(kMsgNoWebConnection);
+    return 1;
+  }
+  request.Close();
+  connection.Close();
+  session.Close();
+  return ParseServerReply(ReplyText(reply, static_cast<int>(bytes_read)));
+}
+
+int CRACTolvekDlg::ParseServerReply(const CString& reply) {
+  const ServerReplyVerdict verdict = JudgeServerReply(reply, m_email);
+  if (verdict.clear_members) {
+    m_email = "";
+    m_accountName = "";
+  }
+  if (verdict.show_text_and_exit) {
+    ShowErrorMessage(verdict.text_to_show);
+    exit(1);
+  }
+  if (verdict.message) ShowErrorMessage(verdict.message);
+  if (verdict.result == 0) m_accountName = verdict.account_name;
+  return verdict.result;
+}

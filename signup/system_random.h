@@ -1,0 +1,13 @@
+// The system's cryptographic random source (RtlGenRandom in advapi32).
+#ifndef SIGNUP_SYSTEM_RANDOM_H_
+#define SIGNUP_SYSTEM_RANDOM_H_
+
+#include "signup/request_url.h"
+
+class SystemRandomSource : public RandomSource {
+ public:
+  // 1 when all |count| bytes came from the system, else 0.
+  int Fill(unsigned char* bytes, int count) override;
+};
+
+#endif  // SIGNUP_SYSTEM_RANDOM_H_

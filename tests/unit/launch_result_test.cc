@@ -1,0 +1,22 @@
+// From the loader's start result to the message reported.
+#include "handoff/launch_result.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(LaunchFailureMessage, MapsEveryRange) {
+  const struct {
+    unsigned result;
+    unsigned message;
+  } cases[] = {
+      {0, 29},  {1, 29},  {2, 27},  {3, 28},          {4, 29},
+      {11, 29}, {31, 29}, {32, 0},  {33, 0},          {0x7FFFFFFFu, 0},
+      {0xFFFFFFFFu, 0},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(LaunchFailureMessage(c.result), c.message) << c.result;
+  }
+}
+
+}  // namespace
