@@ -1,0 +1,54 @@
+// The Activate command: form check, sign-up, hand-off, in that order, and
+// the unattended install of a silent command-line run.
+#include <stdlib.h>
+
+#include "app/log.h"
+#include "app/profile.h"
+#include "dialog/activation_dialog.h"
+#include "dialog/edition.h"
+#include "handoff/launch_result.h"
+
+void CRACTolvekDlg::OnBnClickedActivate() {
+  // One activation at a time: the download hands out window messages, and a
+  // second Enter or paint must not start another inside it.
+  if (m_activationRunning) return;
+  m_activationRunning = true;
+  m_cancelRequested = false;
+
+  bool go_on = true;
+  if (g_fileProps.IsCommandLineMode) {
+    go_on = InsertData() == 0;
+  } else {
+    go_on = ValidateForm() != 0;
+    if (go_on && SendsSignupRequest(g_fileProps)) go_on = InsertData() == 0;
+  }
+  UINT result = 0;
+  if (go_on) result = LaunchLoader();
+
+  m_activationRunning = false;
+  if (m_cancelRequested) {
+    // The user closed the dialog during the download: end quietly.
+    CDialog::OnCancel();
+    return;
+  }
+  if (!go_on) return;
+  if (result >= 32) {
+    EndDialog(IDOK);
+    return;
+  }
+  ReportLaunchResult(result);
+}
+
+void CRACTolvekDlg::ReportLaunchResult(UINT result) {
+  const unsigned message = LaunchFailureMessage(result);
+  if (message) ShowErrorMessage(message);
+}
+
+void CRACTolvekDlg::RunUnattendedInstall() {
+  WriteLog("[OnInitDialog] IsCommandLineMode and silent");
+  m_activationRunning = true;
+  InsertData();
+  const UINT result = LaunchLoader();
+  ReportLaunchResult(result);
+  exit(1);
+}

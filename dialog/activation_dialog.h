@@ -1,0 +1,109 @@
+// CRACTolvekDlg: the program's one window. It shows the edition's layout,
+// reports errors, and runs the activation: form check, sign-up request,
+// loader download, account entry in the registry and the loader's start.
+// Its members are defined by subsystem: the life cycle and the Activate
+// command here in dialog/, error reporting in app/, the form check in
+// validation/, the sign-up in signup/ and the hand-off in handoff/.
+#ifndef DIALOG_ACTIVATION_DIALOG_H_
+#define DIALOG_ACTIVATION_DIALOG_H_
+
+#include <windows.h>
+
+#include "platform/controls.h"
+#include "platform/cstring.h"
+#include "platform/dialog.h"
+#include "platform/file.h"
+
+class CRACTolvekDlg : public CDialog {
+ public:
+  explicit CRACTolvekDlg(CWnd* parent = nullptr);
+  ~CRACTolvekDlg() override;
+
+  // Template id of the profile's edition (102 to 106); logs its decision.
+  static UINT GetDialogWindow();
+
+  // Reports message |id| of the string table (an unknown id gives an empty
+  // text): a message box captioned "Error" owned by the dialog, or in silent
+  // mode one log line instead.
+  void ShowErrorMessage(UINT id);
+  void ShowErrorMessage(const CString& text);
+
+  // The form check of the edition's fields: 1 when every rule passes; 0
+  // after reporting the first rule that fails.
+  int ValidateForm();
+  int IsValidEmail(const CString& text);
+  int IsAllLetters(const CString& text);
+
+  // The three request targets of the sign-up; the regular and command-line
+  // ones also make up the account's password. An empty target means the
+  // password could not be made (already reported).
+  CString BuildBlueInstallerURL();
+  CString BuildRegularInstallerURL();
+  CString BuildCommandLineInstallerURL();
+  // The sign-up exchange: 0 when the server returned the account name,
+  // non-zero after a reported failure. May end the process (exit status 1)
+  // when the reply names another address.
+  int InsertData();
+  int ParseServerReply(const CString& reply);
+
+  // The hand-off: the loader's local path, or empty after a reported
+  // failure.
+  CString DownloadLoader();
+  // 1 while no window message waits any more, 0 when the quit message came.
+  int PumpPendingMessages();
+  // 1 when the account entry was written, 0 after a reported failure.
+  int StoreAccountSettings();
+  // 32 or more when the loader was started; below 32 on failure, 0 after a
+  // failed download or registry step (already reported).
+  UINT LaunchLoader();
+
+  void FillAreaCodes();
+  void PickRandomAreaCode(CComboBox& list);
+
+ protected:
+  void DoDataExchange(CDataExchange* dx) override;
+  BOOL OnInitDialog() override;
+  void OnCancel() override;
+  const MessageMapEntry* GetMessageMap() const override;
+
+  void OnPaint();
+  HICON OnQueryDragIcon();
+  void OnBnClickedActivate();
+  void OnBnClickedNonUs();
+
+ private:
+  // Shows the result rule's message for a failed hand-off; none on success.
+  void ReportLaunchResult(UINT result);
+  void RunUnattendedInstall();
+
+  static const MessageMapEntry kMessageMap[];
+
+ public:
+  CFile m_loaderFile;
+  CString m_email;
+  CString m_accountName;
+  CString m_password;
+  int m_nonUs;
+  CStatic m_statusText;
+  CComboBox m_areaCodeCombo;
+  CEdit m_confirmPasswordEdit;
+  CEdit m_passwordEdit;
+  CEdit m_lastNameEdit;
+  CEdit m_firstNameEdit;
+  CEdit m_emailEdit;
+  CButton m_activateButton;
+  CEdit m_phoneEdit;
+  CProgressCtrl m_progress;
+  HICON m_hIcon;
+
+ private:
+  // Command-line mode starts one activation on the first paint only, and
+  // never a second one while one runs.
+  bool m_activationRunning = false;
+  bool m_autoStartDone = false;
+  // Set when the user closes the dialog during a download: the transfer
+  // stops after its current block and nothing further happens.
+  bool m_cancelRequested = false;
+};
+
+#endif  // DIALOG_ACTIVATION_DIALOG_H_

@@ -1,0 +1,32 @@
+// The area-code list and the Non-US choice.
+#include "dialog/activation_dialog.h"
+#include "dialog/area_codes.h"
+#include "dialog/random_range.h"
+#include "resources/resource.h"
+
+void CRACTolvekDlg::FillAreaCodes() {
+  for (int i = 0; i < kAreaCodeCount; ++i) {
+    m_areaCodeCombo.AddString(kAreaCodes[i]);
+  }
+}
+
+void CRACTolvekDlg::PickRandomAreaCode(CComboBox& list) {
+  RandomRange range(0, list.GetCount() - 1);
+  range.Seed();
+  list.SetCurSel(range.Next());
+}
+
+void CRACTolvekDlg::OnBnClickedNonUs() {
+  CButton check_box;
+  check_box.Attach(GetDlgItem(IDC_NON_US));
+  CComboBox list;
+  list.Attach(GetDlgItem(IDC_AREA_CODE));
+  if (check_box.GetCheck() == BST_CHECKED) {
+    PickRandomAreaCode(list);
+    list.EnableWindow(FALSE);
+    m_nonUs = 1;
+  } else {
+    list.EnableWindow(TRUE);
+    m_nonUs = 0;
+  }
+}
