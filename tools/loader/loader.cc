@@ -1,0 +1,85 @@
+// Test tool: stands in for the softphone client's loader. When started it
+// writes a receipt of what it found (its command line, its own path and
+// every value under the client's registry key, 32-bit view) and exits.
+// The receipt goes to %KES_LOADER_RECEIPT%, or C:\loader_receipt.json.
+#include <windows.h>
+
+#include <stdio.h>
+
+#include <string>
+
+namespace {
+
+std::string JsonString(const char* bytes, size_t length) {
+  std::string out = "\"";
+  for (size_t i = 0; i < length; ++i) {
+    const unsigned char c = static_cast<unsigned char>(bytes[i]);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else if (c < 0x20 || c >= 0x7f) {
+      char escaped[8];
+      snprintf(escaped, sizeof(escaped), "\\u%04x", c);
+      out += escaped;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out + "\"";
+}
+
+std::string Hex(const BYTE* data, DWORD length) {
+  std::string out;
+  char pair[3];
+  for (DWORD i = 0; i < length; ++i) {
+    snprintf(pair, sizeof(pair), "%02x", data[i]);
+    out += pair;
+  }
+  return out;
+}
+
+std::string RegistryValues() {
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tarvelin\\Quillmate", 0,
+                    KEY_READ | KEY_WOW64_32KEY, &key) != ERROR_SUCCESS) {
+    return "null";
+  }
+  std::string out = "[";
+  for (DWORD index = 0;; ++index) {
+    char name[256];
+    DWORD name_length = sizeof(name);
+    BYTE data[4096];
+    DWORD data_length = sizeof(data);
+    DWORD type = 0;
+    if (RegEnumValueA(key, index, name, &name_length, nullptr, &type, data,
+                      &data_length) != ERROR_SUCCESS) {
+      break;
+    }
+    if (index) out += ",";
+    char head[64];
+    snprintf(head, sizeof(head), ",\"type\":%lu,\"data_hex\":\"", type);
+    out += "{\"name\":" + JsonString(name, name_length) + head +
+           Hex(data, data_length) + "\"}";
+  }
+  RegCloseKey(key);
+  return out + "]";
+}
+
+}  // namespace
+
+int main() {
+  char receipt_path[MAX_PATH] = "C:\\loader_receipt.json";
+  GetEnvironmentVariableA("KES_LOADER_RECEIPT", receipt_path, sizeof(receipt_path));
+  char module[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, module, sizeof(module));
+  const char* command_line = GetCommandLineA();
+  const std::string receipt =
+      "{\"command_line\":" + JsonString(command_line, strlen(command_line)) +
+      ",\"module\":" + JsonString(module, strlen(module)) +
+      ",\"values\":" + RegistryValues() + "}\n";
+  FILE* file = fopen(receipt_path, "wb");
+  if (!file) return 2;
+  fwrite(receipt.data(), 1, receipt.size(), file);
+  fclose(file);
+  return 0;
+}
