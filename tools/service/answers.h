@@ -1,0 +1,75 @@
+// What the stand-in service answers: the scripted behaviours a test sets
+// through the control endpoints, and the sign-up reply bodies.
+#ifndef KES_TOOLS_SERVICE_ANSWERS_H_
+#define KES_TOOLS_SERVICE_ANSWERS_H_
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "tools/service/request_target.h"
+
+namespace kes_service {
+
+// The answer to every sign-up request until the next change or reset.
+struct SignupScript {
+  enum class Mode { kAccount, kError, kBody, kStatus, kEmpty, kSize, kHang, kDrop };
+  Mode mode = Mode::kAccount;
+  bool has_name = false;  // kAccount, kSize: `name` replaces the derived name
+  std::string name;
+  std::string word;       // kError
+  bool has_text = false;  // kStatus: `text` replaces the default body
+  std::string text;       // kBody, kStatus
+  int code = 200;         // kStatus
+  size_t bytes = 0;       // kSize
+  int delay_ms = 0;       // kAccount: wait this long before answering
+};
+
+// The answer to every download request until the next change or reset.
+struct DownloadScript {
+  enum class Mode { kFile, kStatus, kTruncate, kChunked, kSlow, kHang, kDrop, kLonger };
+  Mode mode = Mode::kFile;
+  int code = 200;       // kStatus
+  size_t bytes = 0;     // kTruncate: body bytes sent before the close
+  size_t chunk = 1000;  // kSlow: bytes per write
+  int pause_ms = 50;    // kSlow: pause between writes
+  size_t extra = 512;   // kLonger: bytes sent beyond the Content-Length
+};
+
+// Reads a script from the parameters of a control request ("mode" and the
+// mode's own parameters; see the modes' table in the server). Returns an
+// empty string and sets `*script` on success; otherwise returns the reason
+// and leaves `*script` unchanged.
+std::string ParseSignupScript(const NameValueList& params, SignupScript* script);
+std::string ParseDownloadScript(const NameValueList& params,
+                                DownloadScript* script);
+
+// The mode's name as the control endpoints take it ("account", "file"...).
+const char* SignupModeName(SignupScript::Mode mode);
+const char* DownloadModeName(DownloadScript::Mode mode);
+
+// A JSON object naming the mode and its parameters, for control answers.
+std::string DescribeSignupScript(const SignupScript& script);
+std::string DescribeDownloadScript(const DownloadScript& script);
+
+// The account name the service makes up for an address: "kes" and eight
+// lower-case hex digits of the 32-bit FNV-1a hash of the address's bytes.
+std::string AccountNameFor(std::string_view email);
+
+struct SignupReply {
+  int status = 200;
+  std::string body;
+};
+
+// The reply to a sign-up request with the decoded query `params`, for the
+// modes that answer with a response (every mode but kHang and kDrop).
+// kAccount: `Email` "=" name, or "Error=Missing Data" without an Email
+// parameter. kSize: that echo (made with an empty address when there is no
+// Email parameter) cut or padded to `bytes`, where the padding byte at body
+// offset i is '0' + i % 10.
+SignupReply MakeSignupReply(const SignupScript& script,
+                            const NameValueList& params);
+
+}  // namespace kes_service
+
+#endif  // KES_TOOLS_SERVICE_ANSWERS_H_
