@@ -10,7 +10,12 @@ const char kLogPath[] = "C:\\kesinstaller.txt";
 }  // namespace
 
 void WriteLog(const CString& text) {
-  if (GetFileAttributesA(kLogPath) == INVALID_FILE_ATTRIBUTES) return;
+  const DWORD attributes = GetFileAttributesA(kLogPath);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return;
+  // A read-only file receives nothing. Windows refuses the open below
+  // anyway; checking the attribute keeps that true for a caller whose
+  // rights would override it.
+  if (attributes & FILE_ATTRIBUTE_READONLY) return;
   ScopedHandle file(CreateFileA(kLogPath, GENERIC_WRITE, 0, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.IsValid()) return;

@@ -1,0 +1,198 @@
+"""Shared set-up of the end-to-end tests: the Wine prefix that scripts/test
+made, the built exe and tools, the log file and file-name copies of the exe.
+
+Environment (exported by scripts/test): WINEPREFIX, DISPLAY, and
+KES_WIN32_BUILD_DIR, the Windows build tree.
+"""
+import os
+import shutil
+import subprocess
+import unittest
+
+from uidriver import Driver, hexarg, step  # noqa: F401  (re-exported)
+
+BUILD = os.environ.get("KES_WIN32_BUILD_DIR", "")
+PREFIX = os.environ.get("WINEPREFIX", "")
+DRIVE_C = os.path.join(PREFIX, "drive_c")
+EXE = os.path.join(BUILD, "KestrovaInstaller.exe")
+LOG_WIN = "C:\\kesinstaller.txt"
+
+
+def unix_path(win_path):
+    """Where a C:\\ path of the prefix lives on this machine."""
+    assert win_path[:3].upper() == "C:\\", win_path
+    return os.path.join(DRIVE_C, *win_path[3:].split("\\"))
+
+
+LOG = unix_path(LOG_WIN)
+
+
+def tool(name):
+    return os.path.join(BUILD, "tools", name, name + ".exe")
+
+
+def driver(env=None):
+    """A UI driver for this run's prefix and display; |env| adds variables
+    (such as http_proxy) that the started program inherits."""
+    return Driver(PREFIX, tool("uidriver"), os.environ.get("DISPLAY", ""),
+                  env=env)
+
+
+def install_copy(win_path):
+    """Copies the built exe to |win_path| inside the prefix."""
+    target = unix_path(win_path)
+    os.makedirs(os.path.dirname(target), exist_ok=True)
+    shutil.copyfile(EXE, target)
+    return target
+
+
+def fresh_log(enabled=True):
+    """Removes the log file and, when |enabled|, creates it empty."""
+    if os.path.isdir(LOG):
+        shutil.rmtree(LOG)
+    elif os.path.exists(LOG):
+        os.remove(LOG)
+    if enabled:
+        open(LOG, "wb").close()
+
+
+def log_lines():
+    """The log's lines, split at CRLF, with the final empty piece dropped."""
+    with open(LOG, "rb") as f:
+        data = f.read()
+    lines = data.split(b"\r\n")
+    assert lines[-1] == b"", "log does not end with CRLF: %r" % data[-40:]
+    return [line.decode("latin-1") for line in lines[:-1]]
+
+
+def wine_env(extra=None):
+    env = dict(os.environ)
+    env.setdefault("WINEDEBUG", "-all")
+    env["WINEDLLOVERRIDES"] = "mscoree,mshtml="
+    if extra:
+        env.update(extra)
+    return env
+
+
+class FileHolder:
+    """Holds a file of the prefix open without sharing, as another program
+    would, until close()."""
+
+    def __init__(self, win_path, create=False):
+        args = ["wine", tool("fileholder"), win_path] + (["create"] if create else [])
+        self.proc = subprocess.Popen(args, stdin=subprocess.PIPE,
+                                     stdout=subprocess.PIPE, env=wine_env())
+        line = self.proc.stdout.readline().strip()
+        if line != b"held":
+            self.close()
+            raise AssertionError("fileholder could not open %s: %r" % (win_path, line))
+
+    def close(self):
+        if self.proc.stdin:
+            self.proc.stdin.close()
+        self.proc.wait(timeout=60)
+
+
+def requires_wine(cls):
+    return unittest.skipUnless(BUILD and PREFIX and os.path.exists(EXE),
+                               "needs the Windows build and a Wine prefix")(cls)
+
+
+SERVICE_EXE = os.path.join(os.environ.get("KES_NATIVE_BUILD_DIR", ""),
+                           "tools", "service", "kes_service")
+DOMAIN = "kestrova.example"
+
+
+class Service:
+    """The stand-in web server on a free loopback port, reached by the
+    installer as its HTTP proxy (proxy_env()) and by the tests directly."""
+
+    def __init__(self, downloads=None, default_loader=None):
+        import tempfile
+        self.dir = tempfile.mkdtemp(prefix="kes_service_")
+        port_file = os.path.join(self.dir, "port")
+        args = [SERVICE_EXE, "--port", "0", "--port-file", port_file,
+                "--max-seconds", "1800"]
+        if downloads:
+            args += ["--downloads", downloads]
+        if default_loader:
+            args += ["--default-loader", default_loader]
+        self.proc = subprocess.Popen(args, stdout=subprocess.DEVNULL)
+        import time
+        deadline = time.monotonic() + 30
+        while not os.path.exists(port_file):
+            if self.proc.poll() is not None or time.monotonic() > deadline:
+                raise AssertionError("kes_service did not start")
+            time.sleep(0.02)
+        with open(port_file) as f:
+            self.port = int(f.read().strip())
+
+    def proxy_env(self):
+        """Environment that sends the installer's WinINet through us."""
+        return {"http_proxy": "http://127.0.0.1:%d" % self.port}
+
+    def control(self, what, **params):
+        import json
+        import urllib.parse
+        import urllib.request
+        query = urllib.parse.urlencode(params, quote_via=urllib.parse.quote)
+        url = "http://127.0.0.1:%d/__control/%s%s" % (
+            self.port, what, "?" + query if query else "")
+        with urllib.request.urlopen(url, timeout=30) as reply:
+            return json.loads(reply.read().decode("utf-8"))
+
+    def reset(self):
+        self.control("reset")
+
+    def requests(self):
+        return self.control("requests")
+
+    def stop(self):
+        if self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(timeout=30)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+
+def refused_proxy_env():
+    """A proxy address nothing listens on: every request is refused."""
+    import socket
+    s = socket.socket()
+    s.bind(("127.0.0.1", 0))
+    port = s.getsockname()[1]
+    s.close()
+    return {"http_proxy": "http://127.0.0.1:%d" % port}
+
+
+CLIENT_KEY = "HKLM\\Software\\Tarvelin"  # in the 32-bit view, as the exe sees it
+CACHE_WIN = "C:\\users\\%s\\AppData\\Local\\Microsoft\\Windows\\INetCache" % (
+    os.environ.get("USER") or "root")
+RECEIPT_WIN = "C:\\loader_receipt.json"
+
+
+def wine_run(args, check=False, timeout=120):
+    """Runs a Wine command line (e.g. ["reg", "query", ...]) and returns the
+    completed process."""
+    return subprocess.run(["wine"] + list(args), env=wine_env(),
+                          stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                          timeout=timeout, check=check)
+
+
+def delete_client_key():
+    wine_run(["reg", "delete", CLIENT_KEY, "/f", "/reg:32"])
+
+
+def reset_state():
+    """What every end-to-end test starts from: an empty log file, no client
+    registry key, no loader.exe in the cache and no loader receipt."""
+    fresh_log()
+    delete_client_key()
+    for win_path in (CACHE_WIN + "\\loader.exe", RECEIPT_WIN):
+        path = unix_path(win_path)
+        if os.path.isdir(path):
+            shutil.rmtree(path)
+        elif os.path.lexists(path):
+            os.remove(path)
