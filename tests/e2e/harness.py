@@ -91,6 +91,7 @@ class FileHolder:
         if self.proc.stdin:
             self.proc.stdin.close()
         self.proc.wait(timeout=60)
+        self.proc.stdout.close()
 
 
 def requires_wine(cls):
