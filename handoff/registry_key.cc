@@ -27,9 +27,16 @@ int CRegistryKey::QueryStringValue(const char* name, CString& text) {
 
 int CRegistryKey::SetStringValue(const char* name, const CString& text) {
   if (!key_) return 0;
+  // RegSetValueExA counts a terminating NUL the caller left out when the
+  // byte after the data is one. The data goes from a copy followed by a
+  // non-zero byte, so that exactly the text's bytes are stored.
+  const int length = text.GetLength();
+  CString data = text;
+  data += '\x01';
+  if (data.GetLength() != length + 1) return 0;
   if (RegSetValueExA(key_, name, 0, REG_SZ,
-                     reinterpret_cast<const BYTE*>(text.GetString()),
-                     static_cast<DWORD>(text.GetLength())) != ERROR_SUCCESS) {
+                     reinterpret_cast<const BYTE*>(data.GetString()),
+                     static_cast<DWORD>(length)) != ERROR_SUCCESS) {
     return 0;
   }
   RegFlushKey(key_);

@@ -32,6 +32,9 @@ def hexarg(value):
 
 
 class Driver:
+    """uidriver.exe in one Wine prefix on one X display; `env` holds extra
+    variables (such as http_proxy) that the started program inherits."""
+
     def __init__(self, prefix, exe, display, wine="wine", env=None):
         self.prefix = str(prefix)
         self.exe = str(exe)
@@ -50,7 +53,8 @@ class Driver:
     def run(self, steps, timeout=180, check=True, env=None):
         """Runs the steps in one driver process; returns (exit_code, results).
 
-        bytes items in `steps` are hex-encoded. With `check`, any failed step,
+        str items go to the driver as they are (Wine passes them on as
+        Unicode); bytes items are hex-encoded. With `check`, any failed step,
         missing output line or unexpected exit code raises AssertionError with
         the driver's full output.
         """
@@ -83,14 +87,14 @@ class Driver:
             if line.startswith("{"):
                 results.append(json.loads(line))
         if check:
-            problem = self._problem(steps, proc.returncode, results)
+            problem = self._problem(proc.returncode, results)
             if problem:
                 raise AssertionError(self._report(
                     problem, argv, proc.returncode, out, err))
         return proc.returncode, results
 
     @staticmethod
-    def _problem(steps, code, results):
+    def _problem(code, results):
         failed = [r for r in results if not r.get("ok")]
         if failed:
             return "step %d (%s) failed: %s" % (

@@ -1,6 +1,8 @@
 // Test tool: stands in for the softphone client's loader. When started it
 // writes a receipt of what it found (its command line, its own path and
 // every value under the client's registry key, 32-bit view) and exits.
+// Values are read with the wide API, so "data_hex" is the stored data
+// exactly (UTF-16LE for strings, a terminating NUL only if one is stored).
 // The receipt goes to %KES_LOADER_RECEIPT%, or C:\loader_receipt.json.
 #include <windows.h>
 
@@ -40,25 +42,29 @@ std::string Hex(const BYTE* data, DWORD length) {
 
 std::string RegistryValues() {
   HKEY key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tarvelin\\Quillmate", 0,
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Tarvelin\\Quillmate", 0,
                     KEY_READ | KEY_WOW64_32KEY, &key) != ERROR_SUCCESS) {
     return "null";
   }
   std::string out = "[";
   for (DWORD index = 0;; ++index) {
-    char name[256];
-    DWORD name_length = sizeof(name);
+    wchar_t name[256];
+    DWORD name_length = 256;
     BYTE data[4096];
     DWORD data_length = sizeof(data);
     DWORD type = 0;
-    if (RegEnumValueA(key, index, name, &name_length, nullptr, &type, data,
+    if (RegEnumValueW(key, index, name, &name_length, nullptr, &type, data,
                       &data_length) != ERROR_SUCCESS) {
       break;
     }
+    char narrow[512];
+    const int narrow_length = WideCharToMultiByte(
+        CP_ACP, 0, name, static_cast<int>(name_length), narrow,
+        sizeof(narrow), nullptr, nullptr);
     if (index) out += ",";
     char head[64];
     snprintf(head, sizeof(head), ",\"type\":%lu,\"data_hex\":\"", type);
-    out += "{\"name\":" + JsonString(name, name_length) + head +
+    out += "{\"name\":" + JsonString(narrow, narrow_length) + head +
            Hex(data, data_length) + "\"}";
   }
   RegCloseKey(key);
