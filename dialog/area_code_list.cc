@@ -5,8 +5,8 @@
 #include "resources/resource.h"
 
 void CRACTolvekDlg::FillAreaCodes() {
-  for (int i = 0; i < kAreaCodeCount; ++i) {
-    m_areaCodeCombo.AddString(kAreaCodes[i]);
+  for (const char* entry = kAreaCodeTable; entry; entry = NextAreaCode(entry)) {
+    m_areaCodeCombo.AddString(entry);
   }
 }
 

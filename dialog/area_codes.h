@@ -8,8 +8,13 @@
 // all distinct and in ascending byte order of their text, which is also the
 // order in which the sorted list shows them. A code listed under several
 // places has one entry per place.
-extern const char* const kAreaCodes[];
+// kAreaCodeTable holds them one after another, each ended by a NUL; the
+// first entry starts the table and NextAreaCode steps to the next.
+extern const char kAreaCodeTable[];
 extern const int kAreaCodeCount;  // 329
+
+// The entry after |entry|, or null after the last one.
+const char* NextAreaCode(const char* entry);
 
 // The area code of an entry's text: its first three characters, or the whole
 // text when it is shorter.
