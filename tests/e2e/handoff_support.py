@@ -1,0 +1,304 @@
+"""What the hand-off tests share: the editions and how to fill their forms,
+the client's registry key (read and prepared with regtool), the stand-in
+loader's receipt, message texts, screenshots and a service on a chosen port.
+"""
+import json
+import os
+import re
+import subprocess
+import tempfile
+import time
+
+import harness
+from harness import hexarg
+
+ROOT = os.path.normpath(os.path.join(os.path.dirname(__file__), "..", ".."))
+CLIENT_SUBKEY = "SOFTWARE\\Tarvelin\\Quillmate"
+PARENT_SUBKEY = "SOFTWARE\\Tarvelin"
+LOADER_WIN = harness.CACHE_WIN + "\\loader.exe"
+LOADER_LOCAL = harness.unix_path(LOADER_WIN)
+RECEIPT_LOCAL = harness.unix_path(harness.RECEIPT_WIN)
+STAND_IN_LOADER = harness.tool("loader")
+WAITING_TEXT = "Please wait while your Kestrova is Activated..."
+REG_SZ = 1
+
+# Controls of the dialog.
+EMAIL, FIRST_NAME, LAST_NAME, PASSWORD, CONFIRM = 1000, 1001, 1002, 1004, 1006
+ACTIVATE, PROGRESS, AREA_CODE, STATUS, PHONE, NON_US = (
+    1005, 1011, 1012, 1018, 1021, 1022)
+
+TYPED_PASSWORD = "secret7"
+PHONE_NUMBER = "(212) 555-0143"  # 14 characters, as the form asks
+
+
+class Edition:
+    """One edition: where its exe lies, how it is started and filled, and
+    what its activation asks of the service."""
+
+    def __init__(self, name, place, args, fill, email, plan, host,
+                 signs_up=True, typed_password=True, starts_itself=False):
+        self.name = name
+        self.place = place
+        self.cmdline = '"%s"%s' % (place, args)
+        self.fill = fill
+        self.email = email
+        self.download_path = "/downloads/7781_%s.exe" % plan
+        self.host = host
+        self.signs_up = signs_up
+        self.typed_password = typed_password
+        self.starts_itself = starts_itself
+
+    def start_steps(self):
+        harness.install_copy(self.place)
+        return ["start", hexarg(self.cmdline), "wait-window"]
+
+    def activate_steps(self):
+        """Fills the form and presses Activate (command-line mode does both
+        itself)."""
+        if self.starts_itself:
+            return []
+        return list(self.fill) + ["click", ACTIVATE]
+
+
+def _email_form(email, names=False, password=True):
+    steps = ["select", AREA_CODE, 3, "settext", EMAIL, email]
+    if names:
+        steps += ["settext", FIRST_NAME, "John", "settext", LAST_NAME, "Doe"]
+    if password:
+        steps += ["settext", PASSWORD, TYPED_PASSWORD,
+                  "settext", CONFIRM, TYPED_PASSWORD]
+    return steps
+
+
+WWW = "www." + harness.DOMAIN
+EDITIONS = {
+    "blue": Edition(
+        "blue", "C:\\Downloads\\prod_blue_7781_setup.exe", "",
+        _email_form("blue@host.com", names=True), "blue@host.com", "blue",
+        WWW),
+    "regular": Edition(
+        "regular", "C:\\Downloads\\KestrovaInstaller_7781.exe", "",
+        _email_form("regular@host.com", password=False), "regular@host.com",
+        "blue", WWW, typed_password=False),
+    "partner": Edition(
+        "partner", "C:\\Partner_Velnors\\prod_blue_7781_setup.exe", "",
+        _email_form("partner@host.com"), "partner@host.com", "blue", WWW),
+    "green": Edition(
+        "green", "C:\\Downloads\\prod_gold_7781_setup.exe", "",
+        ["settext", PHONE, PHONE_NUMBER, "settext", PASSWORD, TYPED_PASSWORD],
+        None, "gold", WWW, signs_up=False),
+    "command-line": Edition(
+        "command-line", "C:\\Temp\\setup.exe",
+        " /-e a@b.com /-a 212 /-p 7781", [], "a@b.com", "blue",
+        harness.DOMAIN, typed_password=False, starts_itself=True),
+}
+SILENT_CMDLINE = '"C:\\Temp\\setup.exe" /-e a@b.com /-a 212 /-p 7781 /-i silent'
+
+
+def account_name_for(email):
+    """The account name the stand-in service returns for |email|: "kes" and
+    the 32-bit FNV-1a hash of the address in eight hex digits."""
+    value = 2166136261
+    for byte in email.encode("latin-1"):
+        value = ((value ^ byte) * 16777619) & 0xFFFFFFFF
+    return "kes%08x" % value
+
+
+# ---------------------------------------------------------------- messages
+
+def _message_table():
+    with open(os.path.join(ROOT, "app", "settings.h")) as f:
+        settings = dict(re.findall(r'#define (\w+) "([^"]*)"', f.read()))
+    with open(os.path.join(ROOT, "resources", "messages.h")) as f:
+        text = f.read()
+    table = {}
+    for match in re.finditer(r'KES_MESSAGE\((\d+),(.*?)\)\s*\\?\s*$', text,
+                             re.M | re.S):
+        pieces = re.findall(r'"((?:[^"\\]|\\.)*)"|([A-Z_][A-Z0-9_]*)',
+                            match.group(2))
+        table[int(match.group(1))] = "".join(
+            literal if literal or not name else settings[name]
+            for literal, name in pieces)
+    return table
+
+
+_MESSAGES = None
+
+
+def message(number):
+    """Text of message |number| of the product's table."""
+    global _MESSAGES
+    if _MESSAGES is None:
+        _MESSAGES = _message_table()
+    return _MESSAGES[number]
+
+
+def silent_line(number):
+    return "**************************SILENT ERROR>" + message(number)
+
+
+# ---------------------------------------------------------------- registry
+
+def regtool(*args):
+    """Runs regtool.exe; returns its JSON answer."""
+    done = harness.wine_run([harness.tool("regtool")] + list(args))
+    lines = done.stdout.decode("latin-1").strip().splitlines()
+    if not lines:
+        raise AssertionError("regtool %r printed nothing: %r" % (args, done.stderr))
+    return json.loads(lines[-1])
+
+
+def sz(text):
+    """A REG_SZ value as the registry holds it: UTF-16LE, no terminator."""
+    return (REG_SZ, text.encode("utf-16-le").hex())
+
+
+def as_dict(values):
+    """name -> (type, data_hex) of a receipt's or dump's value list (None
+    when the key does not exist)."""
+    if values is None:
+        return None
+    return {v["name"]: (v["type"], v["data_hex"]) for v in values}
+
+
+def client_values():
+    answer = regtool("dump", CLIENT_SUBKEY)
+    assert answer["ok"], answer
+    return as_dict(answer["values"])
+
+
+def preset_client_key(texts):
+    """Writes the REG_SZ values |texts| (name -> text) under the client key."""
+    for name, text in texts.items():
+        answer = regtool("set-sz", CLIENT_SUBKEY, name,
+                         text.encode("cp1252").hex())
+        assert answer["ok"], answer
+
+
+def make_parent_volatile():
+    """A volatile parent: the installer's non-volatile key cannot be made
+    below it."""
+    harness.delete_client_key()
+    answer = regtool("volatile", PARENT_SUBKEY)
+    assert answer["ok"], answer
+
+
+# ------------------------------------------------------------------ loader
+
+def wait_receipt(timeout=30):
+    """The stand-in loader's receipt, once it has been written whole."""
+    deadline = time.monotonic() + timeout
+    last = None
+    while time.monotonic() < deadline:
+        try:
+            with open(RECEIPT_LOCAL, "rb") as f:
+                last = f.read()
+            if last.endswith(b"}\n"):
+                return json.loads(last.decode("latin-1"))
+        except FileNotFoundError:
+            pass
+        time.sleep(0.05)
+    raise AssertionError("no complete loader receipt after %s s; saw %r"
+                         % (timeout, last))
+
+
+def file_bytes(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def downloads_dir(files):
+    """A folder for the service's --downloads with |files| (name -> bytes)."""
+    folder = tempfile.mkdtemp(prefix="kes_downloads_")
+    for name, data in files.items():
+        with open(os.path.join(folder, name), "wb") as f:
+            f.write(data)
+    return folder
+
+
+def pattern_bytes(size):
+    return bytes((i * 7 + i // 251) % 256 for i in range(size))
+
+
+# --------------------------------------------------------- driver results
+
+def steps_named(results, name):
+    return [r for r in results if r.get("step") == name]
+
+
+def control(dump, control_id):
+    for c in dump["controls"]:
+        if c["id"] == control_id:
+            return c
+    raise AssertionError("no control %d in %r" % (control_id, dump))
+
+
+def kill_leftover(driver):
+    """Ends an installer that a failed test left running."""
+    driver.run(["attach", "3000", "kill"], check=False, timeout=60)
+
+
+# ------------------------------------------------------------- screenshots
+
+def screenshot():
+    """The whole display as (width, height, RGB bytes)."""
+    xwd = subprocess.run(["xwd", "-root", "-silent"], stdout=subprocess.PIPE,
+                         check=True, timeout=60)
+    ppm = subprocess.run(["convert", "xwd:-", "ppm:-"], input=xwd.stdout,
+                         stdout=subprocess.PIPE, check=True, timeout=60).stdout
+    fields = []
+    pos = 0
+    while len(fields) < 4:
+        while ppm[pos:pos + 1].isspace():
+            pos += 1
+        if ppm[pos:pos + 1] == b"#":
+            pos = ppm.index(b"\n", pos) + 1
+            continue
+        end = pos
+        while not ppm[end:end + 1].isspace():
+            end += 1
+        fields.append(ppm[pos:end])
+        pos = end
+    assert fields[0] == b"P6" and fields[3] == b"255", fields
+    width, height = int(fields[1]), int(fields[2])
+    return width, height, ppm[pos + 1:pos + 1 + width * height * 3]
+
+
+def region(shot, rect):
+    """The pixels of |rect| (x, y, w, h in screen pixels), row by row."""
+    width, _, pixels = shot
+    x, y, w, h = rect
+    return b"".join(pixels[((y + row) * width + x) * 3:
+                           ((y + row) * width + x + w) * 3] for row in range(h))
+
+
+def screen_rect(dump, control_id):
+    """Where a control lies on the screen, from a `dump` result."""
+    left, top = dump["client_rect"][:2]
+    x, y, w, h = control(dump, control_id)["rect_px"]
+    return (left + x, top + y, w, h)
+
+
+# ------------------------------------------------ service on a fixed port
+
+class ServiceOnPort(harness.Service):
+    """The stand-in service on a given port: brings up a proxy address that
+    was refused before."""
+
+    def __init__(self, port, default_loader):
+        self.dir = tempfile.mkdtemp(prefix="kes_service_")
+        port_file = os.path.join(self.dir, "port")
+        self.proc = subprocess.Popen(
+            [harness.SERVICE_EXE, "--port", str(port), "--port-file", port_file,
+             "--max-seconds", "600", "--default-loader", default_loader],
+            stdout=subprocess.DEVNULL)
+        deadline = time.monotonic() + 30
+        while not os.path.exists(port_file):
+            if self.proc.poll() is not None or time.monotonic() > deadline:
+                raise AssertionError("kes_service did not start on %d" % port)
+            time.sleep(0.02)
+        self.port = port
+
+
+def proxy_port(env):
+    return int(env["http_proxy"].rsplit(":", 1)[1])

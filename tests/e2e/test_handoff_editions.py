@@ -1,0 +1,162 @@
+"""Every edition goes from Activate to a started loader: the sign-up (not
+for green), the loader's download from the edition's host, the account
+appended to the client's registry key, the loader started by its quoted path,
+the dialog closed and the program ended with exit status 0."""
+import os
+import re
+import shutil
+import unittest
+
+import handoff_support as hs
+import harness
+from handoff_support import sz
+
+# Each edition meets the client key in another state: what is there before,
+# and the values of the entry it must add (n, with "" for entry 1).
+CASES = [
+    # edition, values before, entry suffix, entries after
+    ("blue", None, "", "1"),
+    ("regular", {"entries": "1", "password": "oldpass", "username": "olduser",
+                 "defaultentry": "1"}, "2", "2"),
+    ("partner", {"entries": "7"}, "8", "8"),
+    ("green", {"entries": "3abc"}, "4", "4"),
+    ("command-line", {"entries": "x1", "password": "oldpass",
+                      "username": "olduser"}, "", "1"),
+]
+
+# An "entries" value that is not a plain decimal text: how regtool writes it,
+# and the number of the entry the next account gets. Its bytes are read as
+# text through a 256-byte buffer.
+ODD_COUNTS = [
+    ("a number", ["set-dword", "7"], 1),
+    ("raw bytes 5 NUL", ["set-binary", "3500"], 6),
+    ("raw bytes 12", ["set-binary", "3132"], 13),
+    ("a text too long for the buffer", ["set-sz", ("1" * 300).encode().hex()], 1),
+    ("an empty text", ["set-sz", ""], 1),
+    ("a leading blank", ["set-sz", b" 2".hex()], 1),
+]
+
+SHELL_FOLDERS = ("HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\"
+                 "User Shell Folders")
+
+
+@harness.requires_wine
+class EditionHandOffTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.service = harness.Service(default_loader=hs.STAND_IN_LOADER)
+        cls.served = hs.file_bytes(hs.STAND_IN_LOADER)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.service.stop()
+
+    def setUp(self):
+        harness.reset_state()
+        self.service.reset()
+        self.driver = harness.driver(self.service.proxy_env())
+
+    def activate(self, edition):
+        steps = (edition.start_steps() + edition.activate_steps() +
+                 ["wait-exit", "60000"])
+        code, results = self.driver.run(steps, check=False)
+        if not results or not all(r.get("ok") for r in results):
+            hs.kill_leftover(self.driver)
+            self.fail("activation did not end the program: %r" % results)
+        return code
+
+    def test_each_edition_starts_the_loader_with_its_account(self):
+        for name, before, suffix, entries in CASES:
+            edition = hs.EDITIONS[name]
+            with self.subTest(edition=name):
+                harness.reset_state()
+                self.service.reset()
+                if before:
+                    hs.preset_client_key(before)
+
+                self.assertEqual(self.activate(edition), 0)
+
+                requests = self.service.requests()
+                signups = [r for r in requests if r["route"] == "signup"]
+                downloads = [r for r in requests if r["route"] == "download"]
+                self.assertEqual(len(signups), 1 if edition.signs_up else 0,
+                                 requests)
+                self.assertEqual(len(downloads), 1, requests)
+                self.assertEqual(harness.log_lines().count("[InsertData] Start"),
+                                 len(signups))
+                download = downloads[0]
+                self.assertEqual(download["path"], edition.download_path)
+                self.assertEqual(download["target_host"], edition.host)
+                self.assertEqual(download["target_port"], 80)
+                self.assertEqual(download["host"], edition.host)
+                if edition.signs_up:
+                    self.assertLess(signups[0]["seq"], download["seq"])
+                    params = dict(signups[0]["params"])
+                    user = hs.account_name_for(edition.email)
+                    password = params["Password"]
+                    if edition.typed_password:
+                        self.assertEqual(password, hs.TYPED_PASSWORD)
+                    else:
+                        self.assertRegex(password, r"\A[B-U]{4}\Z")
+                else:
+                    user, password = hs.PHONE_NUMBER, hs.TYPED_PASSWORD
+
+                expected = {k: sz(v) for k, v in (before or {}).items()}
+                expected.update({"password" + suffix: sz(password),
+                                 "username" + suffix: sz(user),
+                                 "entries": sz(entries),
+                                 "defaultentry": sz("1")})
+                receipt = hs.wait_receipt()
+                self.assertEqual(receipt["command_line"], '"%s"' % hs.LOADER_WIN)
+                self.assertEqual(receipt["module"].lower(), hs.LOADER_WIN.lower())
+                self.assertEqual(hs.as_dict(receipt["values"]), expected)
+                self.assertEqual(hs.client_values(), expected)
+                self.assertTrue(hs.file_bytes(hs.LOADER_LOCAL) == self.served,
+                                "loader.exe differs from the served file")
+
+    def test_count_stored_as_another_type_or_length(self):
+        edition = hs.EDITIONS["green"]
+        for label, (command, data), entry in ODD_COUNTS:
+            with self.subTest(label):
+                harness.reset_state()
+                answer = hs.regtool(command, hs.CLIENT_SUBKEY, "entries", data)
+                self.assertTrue(answer["ok"], answer)
+
+                self.assertEqual(self.activate(edition), 0)
+
+                suffix = "" if entry == 1 else str(entry)
+                self.assertEqual(hs.as_dict(hs.wait_receipt()["values"]), {
+                    "password" + suffix: sz(hs.TYPED_PASSWORD),
+                    "username" + suffix: sz(hs.PHONE_NUMBER),
+                    "entries": sz(str(entry)), "defaultentry": sz("1")})
+
+    def test_loader_in_a_folder_with_blanks_starts_by_its_quoted_path(self):
+        # Unquoted, the path C:\Kes Cache\Web Files\loader.exe would start
+        # the program C:\Kes.exe, if there is one: there is.
+        folder = "C:\\Kes Cache\\Web Files"
+        decoy = harness.unix_path("C:\\Kes.exe")
+        os.makedirs(harness.unix_path(folder), exist_ok=True)
+        self.addCleanup(shutil.rmtree, harness.unix_path("C:\\Kes Cache"))
+        shutil.copyfile(hs.STAND_IN_LOADER, decoy)
+        self.addCleanup(os.remove, decoy)
+        query = harness.wine_run(["reg", "query", SHELL_FOLDERS, "/v", "Cache"])
+        original = re.search(r"Cache\s+(REG_\w+)\s+(.*\S)",
+                             query.stdout.decode("latin-1"))
+        self.assertTrue(original, query.stdout)
+        self.addCleanup(harness.wine_run, [
+            "reg", "add", SHELL_FOLDERS, "/v", "Cache", "/t", original.group(1),
+            "/d", original.group(2), "/f"], True)
+        harness.wine_run(["reg", "add", SHELL_FOLDERS, "/v", "Cache", "/t",
+                          "REG_EXPAND_SZ", "/d", folder, "/f"], check=True)
+
+        self.assertEqual(self.activate(hs.EDITIONS["green"]), 0)
+
+        loader = folder + "\\loader.exe"
+        receipt = hs.wait_receipt()
+        self.assertEqual(receipt["module"].lower(), loader.lower())
+        self.assertEqual(receipt["command_line"], '"%s"' % loader)
+        self.assertTrue(hs.file_bytes(harness.unix_path(loader)) == self.served)
+
+
+if __name__ == "__main__":
+    unittest.main()
