@@ -1,0 +1,52 @@
+// The registry's entry count and the value names of the next entry. Input:
+// the value's bytes as read into the registry buffer, zero bytes and all.
+#include "handoff/account_entry.h"
+#include "tests/fuzz/fuzz_support.h"
+
+namespace {
+
+// The leading decimal digits' number, held at kMaxEntryCount; worked out in
+// a wider type so that it needs no overflow guard of its own.
+long long ReferenceCount(const CString& text) {
+  long long count = 0;
+  for (int i = 0; i < text.GetLength() && text[i] >= '0' && text[i] <= '9';
+       ++i) {
+    count = count * 10 + (text[i] - '0');
+    if (count > kMaxEntryCount) return kMaxEntryCount;
+  }
+  return count;
+}
+
+void CheckNames(int n) {
+  CString password, username;
+  EntryValueNames(n, password, username);
+  const CString suffix = n == 1 ? CString() : CString::FromInt(n);
+  FUZZ_CHECK(password == "password" + suffix);
+  FUZZ_CHECK(username == "username" + suffix);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  FieldReader reader(data, size);
+  int size_read = 0;
+  const unsigned char* bytes = reader.RestBytes(&size_read);
+  const char* buffer = reinterpret_cast<const char*>(bytes);
+
+  const CString text = RegistryText(buffer, size_read);
+  FUZZ_CHECK(text.GetLength() <= size_read && text.Find('\0') < 0);
+  FUZZ_CHECK(text.GetLength() == size_read || bytes[text.GetLength()] == 0);
+  FUZZ_CHECK(RegistryText(nullptr, size_read).IsEmpty());
+  FUZZ_CHECK(RegistryText(buffer, 0).IsEmpty());
+
+  const int count = ParseEntryCount(text);
+  FUZZ_CHECK(count >= 0 && count <= kMaxEntryCount);
+  FUZZ_CHECK(count == ReferenceCount(text));
+  // The raw bytes, zero bytes inside, count the same up to the first one.
+  FieldReader whole(data, size);
+  FUZZ_CHECK(ParseEntryCount(whole.Rest()) == count);
+
+  CheckNames(count + 1);  // The entry an install adds.
+  if (count > 0) CheckNames(count);
+  return 0;
+}

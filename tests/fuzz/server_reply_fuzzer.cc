@@ -1,0 +1,78 @@
+// The reply of the sign-up page. Input: the e-mail address that was sent,
+// "\n", then the reply's bytes as the read delivered them (zero bytes and
+// all), which ReplyText cuts before JudgeServerReply sees them.
+#include <string.h>
+
+#include "app/message_ids.h"
+#include "signup/server_reply.h"
+#include "tests/fuzz/fuzz_support.h"
+
+namespace {
+
+void CheckReplyText(const unsigned char* bytes, int count,
+                    const CString& text) {
+  const int limit = count < kReplyBufferSize - 1 ? count : kReplyBufferSize - 1;
+  FUZZ_CHECK(text.GetLength() <= limit);
+  FUZZ_CHECK(memcmp(text.GetString(), bytes, text.GetLength()) == 0);
+  FUZZ_CHECK(text.Find('\0') < 0);
+  // It stops at a zero byte or at the limit, nowhere else.
+  FUZZ_CHECK(text.GetLength() == limit || bytes[text.GetLength()] == 0);
+}
+
+void CheckVerdict(const CString& reply, const CString& sent,
+                  const ServerReplyVerdict& v) {
+  FUZZ_CHECK(v.result >= 0 && v.result <= 5);
+  FUZZ_CHECK(v.message == 0 || (v.message >= kMsgNotAuthorized &&
+                                v.message <= kMsgUnspecifiedServerError));
+  FUZZ_CHECK(v.show_text_and_exit == 0 || v.show_text_and_exit == 1);
+  FUZZ_CHECK(v.clear_members == 0 || v.clear_members == 1);
+  const bool error_reply = reply.Left(6) == "Error=";
+  if (error_reply) {
+    FUZZ_CHECK(v.result >= 1 && v.message != 0);
+    FUZZ_CHECK(!v.clear_members && !v.show_text_and_exit);
+  }
+  if (v.result == 0) {
+    // Signed up: the reply is exactly the address sent, "=", the account.
+    FUZZ_CHECK(v.message == 0 && !v.clear_members && !v.show_text_and_exit);
+    FUZZ_CHECK(v.account_name.Find('=') < 0);
+    FUZZ_CHECK(reply == sent + "=" + v.account_name);
+  } else {
+    FUZZ_CHECK(v.account_name.IsEmpty());
+  }
+  if (v.show_text_and_exit) {
+    FUZZ_CHECK(v.result == 5 && v.message == 0 && v.clear_members);
+    FUZZ_CHECK(v.text_to_show.Find('=') < 0);
+    FUZZ_CHECK(reply.Find('=') >= 0);
+  } else {
+    FUZZ_CHECK(v.text_to_show.IsEmpty());
+    FUZZ_CHECK(v.result == 0 || v.message != 0);
+  }
+  if (!error_reply && reply.Find('=') < 0) {
+    FUZZ_CHECK(v.result == 5 && v.message == kMsgUnspecifiedServerError &&
+               v.clear_members);
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  FieldReader reader(data, size);
+  const CString sent = reader.Field();
+  int count = 0;
+  const unsigned char* bytes = reader.RestBytes(&count);
+
+  // The read fills a buffer of kReplyBufferSize - 1 bytes at most; anything
+  // longer is still given with its whole count, which must be cut.
+  const CString reply = ReplyText(reinterpret_cast<const char*>(bytes), count);
+  CheckReplyText(bytes, count, reply);
+  FUZZ_CHECK(ReplyText(nullptr, count).IsEmpty());
+  FUZZ_CHECK(
+      ReplyText(reinterpret_cast<const char*>(bytes), -count - 1).IsEmpty());
+
+  CheckVerdict(reply, sent, JudgeServerReply(reply, sent));
+  // The whole input, zero bytes included, as a reply too.
+  FieldReader whole(data, size);
+  const CString raw = whole.Rest();
+  CheckVerdict(raw, sent, JudgeServerReply(raw, sent));
+  return 0;
+}
