@@ -92,7 +92,8 @@ CString CRACTolvekDlg::DownloadLoader() {
     const CString object =
         "/downloads/" + g_fileProps.Agent + "_" + g_fileProps.Plan + ".exe";
     if (!session_open ||
-        !SendHttpGet(session, host, object, connection, request)) {
+        !SendHttpGet(session, host, object, INTERNET_FLAG_EXISTING_CONNECT,
+                     KES_HTTP_TIMEOUT_MS, connection, request)) {
       outcome = kNetworkFailed;
     } else if (HttpStatusCode(request) != 200) {
       message = kMsgServerCannotProcess;

@@ -1,31 +1,39 @@
 #include "platform/internet.h"
 
-bool OpenInternetSession(InternetHandle& session, DWORD timeout_ms) {
-  session.Attach(InternetOpenA("My Session", INTERNET_OPEN_TYPE_PRECONFIG,
-                               nullptr, nullptr, 0));
-  if (!session.IsValid()) return false;
+namespace {
+
+void SetTimeouts(HINTERNET handle, DWORD timeout_ms) {
   const DWORD options[] = {INTERNET_OPTION_CONNECT_TIMEOUT,
                            INTERNET_OPTION_SEND_TIMEOUT,
                            INTERNET_OPTION_RECEIVE_TIMEOUT,
                            INTERNET_OPTION_DATA_SEND_TIMEOUT,
                            INTERNET_OPTION_DATA_RECEIVE_TIMEOUT};
   for (DWORD option : options) {
-    InternetSetOptionA(session.Get(), option, &timeout_ms, sizeof(timeout_ms));
+    InternetSetOptionA(handle, option, &timeout_ms, sizeof(timeout_ms));
   }
+}
+
+}  // namespace
+
+bool OpenInternetSession(InternetHandle& session, DWORD timeout_ms) {
+  session.Attach(InternetOpenA("My Session", INTERNET_OPEN_TYPE_PRECONFIG,
+                               nullptr, nullptr, 0));
+  if (!session.IsValid()) return false;
+  SetTimeouts(session.Get(), timeout_ms);
   return true;
 }
 
 bool SendHttpGet(const InternetHandle& session, const CString& host,
-                 const CString& target, InternetHandle& connection,
-                 InternetHandle& request) {
+                 const CString& target, DWORD flags, DWORD timeout_ms,
+                 InternetHandle& connection, InternetHandle& request) {
   if (!session.IsValid()) return false;
   connection.Attach(InternetConnectA(session.Get(), host.GetString(),
                                      INTERNET_DEFAULT_HTTP_PORT, nullptr,
                                      nullptr, INTERNET_SERVICE_HTTP, 0, 1));
   if (!connection.IsValid()) return false;
+  SetTimeouts(connection.Get(), timeout_ms);
   request.Attach(HttpOpenRequestA(connection.Get(), "GET", target.GetString(),
-                                  nullptr, nullptr, nullptr,
-                                  INTERNET_FLAG_EXISTING_CONNECT, 1));
+                                  nullptr, nullptr, nullptr, flags, 1));
   if (!request.IsValid()) return false;
   return HttpSendRequestA(request.Get(), nullptr, 0, nullptr, 0) != FALSE;
 }

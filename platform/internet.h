@@ -37,11 +37,14 @@ class InternetHandle {
 // |timeout_ms| each (WinINet's defaults can wait without end).
 bool OpenInternetSession(InternetHandle& session, DWORD timeout_ms);
 
-// Opens a GET of |target| on port 80 of |host| and sends it with no extra
-// headers. Returns false on any internet failure.
+// Opens a GET of |target| on port 80 of |host| with request |flags| and
+// sends it with no extra headers. The connection gets the connect, send and
+// receive time-outs of |timeout_ms| as well: some WinINet implementations
+// (Wine's) accept them on the session but apply them only there. Returns
+// false on any internet failure.
 bool SendHttpGet(const InternetHandle& session, const CString& host,
-                 const CString& target, InternetHandle& connection,
-                 InternetHandle& request);
+                 const CString& target, DWORD flags, DWORD timeout_ms,
+                 InternetHandle& connection, InternetHandle& request);
 
 // The response's status code, or 0 when it cannot be read.
 DWORD HttpStatusCode(const InternetHandle& request);

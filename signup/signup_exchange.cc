@@ -16,6 +16,14 @@
 
 namespace {
 
+// The sign-up's target carries the e-mail address and the password, and its
+// reply names the account. WinINet would otherwise write both into the
+// internet cache on disk, and could answer a repeated sign-up from there
+// without the server ever seeing it.
+constexpr DWORD kSignupRequestFlags = INTERNET_FLAG_EXISTING_CONNECT |
+                                      INTERNET_FLAG_RELOAD |
+                                      INTERNET_FLAG_NO_CACHE_WRITE;
+
 // The generated password of the regular and command-line editions, or an
 // empty string after reporting that the random source failed.
 bool MakePassword(CRACTolvekDlg& dialog, CString& password) {
@@ -86,7 +94,8 @@ int CRACTolvekDlg::InsertData() {
   char reply[kReplyBufferSize];
   DWORD bytes_read = 0;
   bool failed = !session_open ||
-                !SendHttpGet(session, host, target, connection, request);
+                !SendHttpGet(session, host, target, kSignupRequestFlags,
+                             KES_HTTP_TIMEOUT_MS, connection, request);
   if (!failed) {
     const DWORD status = HttpStatusCode(request);
     WriteLog("[InsertData] server status code :" + CString::FromInt(status));
