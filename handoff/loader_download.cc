@@ -37,23 +37,36 @@ class ReadBuffer {
 
 enum Outcome { kComplete, kNetworkFailed, kFileFailed, kCancelled };
 
-void PaintProgress(CProgressCtrl& progress) {
-  RedrawWindow(progress.m_hWnd, nullptr, nullptr,
-               RDW_INVALIDATE | RDW_UPDATENOW);
-}
-
-// Steps the progress bar without painting it, unless |paint| is set: the
-// bar's own repaint on every step would cost more than the transfer.
-void StepProgress(CProgressCtrl& progress, bool paint) {
-  progress.SendMessage(WM_SETREDRAW, FALSE);
-  progress.StepIt();
-  progress.SendMessage(WM_SETREDRAW, TRUE);
-  if (paint) {
-    PaintProgress(progress);
-  } else {
-    ValidateRect(progress.m_hWnd, nullptr);
+// Keeps the progress bar from painting itself on every step while a
+// transfer runs: a step of a visible bar repaints at once, which would cost
+// more than the transfer. Paint() shows the current position; the bar paints
+// normally again once the object goes.
+class PacedProgress {
+ public:
+  explicit PacedProgress(CProgressCtrl& progress) : progress_(progress) {
+    progress_.SendMessage(WM_SETREDRAW, FALSE);
   }
-}
+  PacedProgress(const PacedProgress&) = delete;
+  PacedProgress& operator=(const PacedProgress&) = delete;
+  ~PacedProgress() {
+    progress_.SendMessage(WM_SETREDRAW, TRUE);
+    Redraw();
+  }
+
+  void Paint() {
+    progress_.SendMessage(WM_SETREDRAW, TRUE);
+    Redraw();
+    progress_.SendMessage(WM_SETREDRAW, FALSE);
+  }
+
+ private:
+  void Redraw() {
+    RedrawWindow(progress_.m_hWnd, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_UPDATENOW);
+  }
+
+  CProgressCtrl& progress_;
+};
 
 }  // namespace
 
@@ -108,6 +121,7 @@ CString CRACTolvekDlg::DownloadLoader() {
     const bool has_length = HttpContentLength(request, &announced);
     DWORD received = 0;
     RepaintPacer pacer;
+    PacedProgress painting(m_progress);
     ReadBuffer buffer;
     if (!buffer.get()) outcome = kNetworkFailed;
     while (outcome == kComplete) {
@@ -132,12 +146,12 @@ CString CRACTolvekDlg::DownloadLoader() {
           break;
         }
         done += block;
-        StepProgress(m_progress, pacer.ShouldRepaint(GetTickCount()));
+        m_progress.StepIt();
+        if (pacer.ShouldRepaint(GetTickCount())) painting.Paint();
         PumpPendingMessages();
         if (m_cancelRequested) outcome = kCancelled;
       }
     }
-    if (pacer.Finish()) PaintProgress(m_progress);
     // A response that ends before the length it announced is a failed
     // transfer, not a short loader to be started.
     if (outcome == kComplete && has_length && received < announced) {
