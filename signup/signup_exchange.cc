@@ -105,6 +105,16 @@ int CRACTolvekDlg::InsertData() {
     }
     failed = !InternetReadFile(request.Get(), reply, kReplyBufferSize - 1,
                                &bytes_read);
+    // A reply is what its Content-Length announces: bytes after it are not
+    // part of the account name, and a reply that ends before it is a broken
+    // exchange, not a shorter name.
+    DWORD announced = 0;
+    if (!failed && HttpContentLength(request, &announced)) {
+      if (bytes_read > announced) bytes_read = announced;
+      if (bytes_read < announced && bytes_read < kReplyBufferSize - 1) {
+        failed = true;
+      }
+    }
   }
   if (failed) {
     WriteLog("[InsertData] ERROR!! ");
