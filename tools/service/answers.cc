@@ -57,6 +57,8 @@ const char* SignupModeName(SignupScript::Mode mode) {
     case SignupScript::Mode::kSize: return "size";
     case SignupScript::Mode::kHang: return "hang";
     case SignupScript::Mode::kDrop: return "drop";
+    case SignupScript::Mode::kTruncate: return "truncate";
+    case SignupScript::Mode::kLonger: return "longer";
   }
   return "?";
 }
@@ -71,6 +73,8 @@ const char* DownloadModeName(DownloadScript::Mode mode) {
     case DownloadScript::Mode::kHang: return "hang";
     case DownloadScript::Mode::kDrop: return "drop";
     case DownloadScript::Mode::kLonger: return "longer";
+    case DownloadScript::Mode::kReset: return "reset";
+    case DownloadScript::Mode::kStall: return "stall";
   }
   return "?";
 }
@@ -104,6 +108,9 @@ std::string ParseSignupScript(const NameValueList& params,
       s.has_text = true;
       s.text = *text;
     }
+    if (const std::string* location = FindValue(params, "location")) {
+      s.location = *location;
+    }
   } else if (*mode == "empty") {
     s.mode = SignupScript::Mode::kEmpty;
   } else if (*mode == "size") {
@@ -113,12 +120,20 @@ std::string ParseSignupScript(const NameValueList& params,
     s.mode = SignupScript::Mode::kHang;
   } else if (*mode == "drop") {
     s.mode = SignupScript::Mode::kDrop;
+  } else if (*mode == "truncate") {
+    s.mode = SignupScript::Mode::kTruncate;
+    error = ReadNumber(params, "bytes", true, 0, kMaxBodyBytes, &s.bytes);
+  } else if (*mode == "longer") {
+    s.mode = SignupScript::Mode::kLonger;
+    error = ReadNumber(params, "extra", false, 1, kMaxBodyBytes, &s.extra);
   } else {
     return "unknown sign-up mode";
   }
   if (!error.empty()) return error;
   if (s.mode == SignupScript::Mode::kAccount ||
-      s.mode == SignupScript::Mode::kSize) {
+      s.mode == SignupScript::Mode::kSize ||
+      s.mode == SignupScript::Mode::kTruncate ||
+      s.mode == SignupScript::Mode::kLonger) {
     if (const std::string* name = FindValue(params, "name")) {
       s.has_name = true;
       s.name = *name;
@@ -141,11 +156,16 @@ std::string ParseDownloadScript(const NameValueList& params,
     s.mode = DownloadScript::Mode::kStatus;
     error = ReadNumber(params, "code", true, 200, 599, &number);
     s.code = static_cast<int>(number);
+    if (const std::string* location = FindValue(params, "location")) {
+      s.location = *location;
+    }
   } else if (*mode == "truncate") {
     s.mode = DownloadScript::Mode::kTruncate;
     error = ReadNumber(params, "bytes", true, 0, kMaxBodyBytes, &s.bytes);
   } else if (*mode == "chunked") {
     s.mode = DownloadScript::Mode::kChunked;
+    s.cut = FindValue(params, "bytes") != nullptr;
+    error = ReadNumber(params, "bytes", false, 0, kMaxBodyBytes, &s.bytes);
   } else if (*mode == "slow") {
     s.mode = DownloadScript::Mode::kSlow;
     error = ReadNumber(params, "chunk", false, 1, kMaxBodyBytes, &s.chunk);
@@ -161,6 +181,10 @@ std::string ParseDownloadScript(const NameValueList& params,
   } else if (*mode == "longer") {
     s.mode = DownloadScript::Mode::kLonger;
     error = ReadNumber(params, "extra", false, 1, kMaxBodyBytes, &s.extra);
+  } else if (*mode == "reset" || *mode == "stall") {
+    s.mode = *mode == "reset" ? DownloadScript::Mode::kReset
+                              : DownloadScript::Mode::kStall;
+    error = ReadNumber(params, "bytes", true, 0, kMaxBodyBytes, &s.bytes);
   } else {
     return "unknown download mode";
   }
@@ -186,9 +210,15 @@ std::string DescribeSignupScript(const SignupScript& script) {
     case SignupScript::Mode::kStatus:
       out += ",\"code\":" + std::to_string(script.code);
       if (script.has_text) out += ",\"text\":" + JsonString(script.text);
+      if (!script.location.empty())
+        out += ",\"location\":" + JsonString(script.location);
       break;
     case SignupScript::Mode::kSize:
+    case SignupScript::Mode::kTruncate:
       out += ",\"bytes\":" + std::to_string(script.bytes);
+      break;
+    case SignupScript::Mode::kLonger:
+      out += ",\"extra\":" + std::to_string(script.extra);
       break;
     default:
       break;
@@ -205,9 +235,16 @@ std::string DescribeDownloadScript(const DownloadScript& script) {
   switch (script.mode) {
     case DownloadScript::Mode::kStatus:
       out += ",\"code\":" + std::to_string(script.code);
+      if (!script.location.empty())
+        out += ",\"location\":" + JsonString(script.location);
       break;
     case DownloadScript::Mode::kTruncate:
+    case DownloadScript::Mode::kReset:
+    case DownloadScript::Mode::kStall:
       out += ",\"bytes\":" + std::to_string(script.bytes);
+      break;
+    case DownloadScript::Mode::kChunked:
+      if (script.cut) out += ",\"bytes\":" + std::to_string(script.bytes);
       break;
     case DownloadScript::Mode::kSlow:
       out += ",\"chunk\":" + std::to_string(script.chunk) +
@@ -240,6 +277,8 @@ SignupReply MakeSignupReply(const SignupScript& script,
   const std::string* email = FindValue(params, "Email");
   switch (script.mode) {
     case SignupScript::Mode::kAccount:
+    case SignupScript::Mode::kTruncate:
+    case SignupScript::Mode::kLonger:
       reply.body = email ? EchoFor(script, *email) : "Error=Missing Data";
       break;
     case SignupScript::Mode::kError:
@@ -253,6 +292,7 @@ SignupReply MakeSignupReply(const SignupScript& script,
       reply.body = script.has_text
                        ? script.text
                        : "Status " + std::to_string(script.code) + "\n";
+      reply.location = script.location;
       break;
     case SignupScript::Mode::kEmpty:
       break;

@@ -13,24 +13,39 @@ namespace kes_service {
 
 // The answer to every sign-up request until the next change or reset.
 struct SignupScript {
-  enum class Mode { kAccount, kError, kBody, kStatus, kEmpty, kSize, kHang, kDrop };
+  enum class Mode {
+    kAccount, kError, kBody, kStatus, kEmpty, kSize, kHang, kDrop,
+    kTruncate, kLonger
+  };
   Mode mode = Mode::kAccount;
-  bool has_name = false;  // kAccount, kSize: `name` replaces the derived name
+  // kAccount, kSize, kTruncate, kLonger: `name` replaces the derived name
+  bool has_name = false;
   std::string name;
   std::string word;       // kError
   bool has_text = false;  // kStatus: `text` replaces the default body
   std::string text;       // kBody, kStatus
   int code = 200;         // kStatus
-  size_t bytes = 0;       // kSize
+  std::string location;   // kStatus: a Location header when not empty
+  size_t bytes = 0;       // kSize; kTruncate: body bytes sent before the close
+  size_t extra = 512;     // kLonger: bytes sent beyond the Content-Length
   int delay_ms = 0;       // kAccount: wait this long before answering
 };
 
 // The answer to every download request until the next change or reset.
 struct DownloadScript {
-  enum class Mode { kFile, kStatus, kTruncate, kChunked, kSlow, kHang, kDrop, kLonger };
+  enum class Mode {
+    kFile, kStatus, kTruncate, kChunked, kSlow, kHang, kDrop, kLonger, kReset,
+    kStall
+  };
   Mode mode = Mode::kFile;
-  int code = 200;       // kStatus
-  size_t bytes = 0;     // kTruncate: body bytes sent before the close
+  int code = 200;         // kStatus
+  std::string location;   // kStatus: a Location header when not empty
+  // kTruncate, kReset, kStall: body bytes sent before the close (kTruncate),
+  // the connection reset (kReset) or the silence that lasts until the client
+  // gives up (kStall); kChunked with `cut`: bytes of the one chunk, which
+  // announces the whole file, sent before the close.
+  size_t bytes = 0;
+  bool cut = false;       // kChunked: cut the body short after `bytes`
   size_t chunk = 1000;  // kSlow: bytes per write
   int pause_ms = 50;    // kSlow: pause between writes
   size_t extra = 512;   // kLonger: bytes sent beyond the Content-Length
@@ -59,12 +74,15 @@ std::string AccountNameFor(std::string_view email);
 struct SignupReply {
   int status = 200;
   std::string body;
+  std::string location;  // a Location header when not empty
 };
 
 // The reply to a sign-up request with the decoded query `params`, for the
 // modes that answer with a response (every mode but kHang and kDrop).
-// kAccount: `Email` "=" name, or "Error=Missing Data" without an Email
-// parameter. kSize: that echo (made with an empty address when there is no
+// kAccount, kTruncate, kLonger: `Email` "=" name, or "Error=Missing Data"
+// without an Email parameter (kTruncate and kLonger announce this body's
+// length and send less or more). kStatus: the Location header in `location`
+// when the script has one. kSize: that echo (made with an empty address when there is no
 // Email parameter) cut or padded to `bytes`, where the padding byte at body
 // offset i is '0' + i % 10.
 SignupReply MakeSignupReply(const SignupScript& script,

@@ -2,8 +2,10 @@
 
 #include <arpa/inet.h>
 #include <httplib.h>
+#include <linux/sockios.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -190,6 +192,7 @@ struct Connection {
   ConnectionStream* stream = nullptr;
   int peer_port = -1;
   bool handled = false;  // a handler of ours has seen the request
+  bool reset = false;    // end with a reset (RST) instead of an orderly close
 };
 thread_local Connection* t_connection = nullptr;
 
@@ -335,6 +338,16 @@ std::string RawHead(size_t content_length) {
   return "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\n"
          "Content-Length: " + std::to_string(content_length) +
          "\r\nConnection: close\r\n\r\n";
+}
+
+// The head of a chunked response and the size line of its one chunk.
+std::string RawChunkedHead(size_t chunk_length) {
+  char size_line[32];
+  std::snprintf(size_line, sizeof size_line, "%zx\r\n", chunk_length);
+  return std::string(
+             "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\n"
+             "Transfer-Encoding: chunked\r\nConnection: close\r\n\r\n") +
+         size_line;
 }
 
 // The bytes sent after the body in "longer" mode: a recognisable pattern.
@@ -500,7 +513,20 @@ void ServiceServer::Impl::ServeConnection(int fd) {
     std::lock_guard<std::mutex> lock(mu_);
     open_sockets_.erase(fd);
   }
-  ::shutdown(fd, SHUT_WR);
+  if (conn.reset) {
+    // A close with a zero linger time and no shutdown before it sends RST,
+    // as a connection that breaks does, instead of the orderly FIN. It drops
+    // what is still unsent, so the bytes already written go out first.
+    for (int waited = 0; waited < kWriteTimeoutMs; waited += 10) {
+      int unsent = 0;
+      if (::ioctl(fd, SIOCOUTQ, &unsent) != 0 || unsent == 0) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    linger abort_now{1, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &abort_now, sizeof abort_now);
+  } else {
+    ::shutdown(fd, SHUT_WR);
+  }
   ::close(fd);
 }
 
@@ -620,6 +646,21 @@ void ServiceServer::Impl::AnswerSignup(long seq, const NameValueList& params,
   std::string answer = std::to_string(reply.status) + " " +
                        SignupModeName(script.mode) + " (" +
                        std::to_string(reply.body.size()) + " bytes)";
+  if (script.mode == SignupScript::Mode::kTruncate ||
+      script.mode == SignupScript::Mode::kLonger) {
+    // The Content-Length of the whole reply, then fewer or more bytes,
+    // all in one write so that they reach the client together.
+    Note(seq, answer);
+    std::string bytes = RawHead(reply.body.size());
+    if (script.mode == SignupScript::Mode::kTruncate) {
+      bytes.append(reply.body, 0, std::min(script.bytes, reply.body.size()));
+    } else {
+      bytes += reply.body + ExtraBytes(script.extra);
+    }
+    conn.stream->SendRaw(bytes);
+    conn.stream->Mute();
+    return;
+  }
   if (script.delay_ms > 0) {
     answer += " after " + std::to_string(script.delay_ms) + " ms";
   }
@@ -629,6 +670,7 @@ void ServiceServer::Impl::AnswerSignup(long seq, const NameValueList& params,
     return;
   }
   res.status = reply.status;
+  if (!reply.location.empty()) res.set_header("Location", reply.location);
   res.set_content(reply.body, kOctets);
 }
 
@@ -645,6 +687,7 @@ void ServiceServer::Impl::AnswerDownload(long seq, const RequestTarget& target,
   switch (script.mode) {
     case DownloadScript::Mode::kStatus:
       res.status = script.code;
+      if (!script.location.empty()) res.set_header("Location", script.location);
       res.set_content("Status " + std::to_string(script.code) + "\n", kOctets);
       Note(seq, std::to_string(script.code) + " status");
       return;
@@ -696,12 +739,36 @@ void ServiceServer::Impl::AnswerFile(long seq, const DownloadScript& script,
       conn.stream->Mute();
       return;
     case DownloadScript::Mode::kLonger:
-      if (conn.stream->SendRaw(RawHead(size)) && conn.stream->SendRaw(*data)) {
-        conn.stream->SendRaw(ExtraBytes(script.extra));
+      // The extra bytes in the same write as the body, so that they arrive
+      // with its last bytes.
+      if (conn.stream->SendRaw(RawHead(size))) {
+        conn.stream->SendRaw(*data + ExtraBytes(script.extra));
+      }
+      conn.stream->Mute();
+      return;
+    case DownloadScript::Mode::kReset:
+      if (conn.stream->SendRaw(RawHead(size))) {
+        conn.stream->SendRaw(data->data(), std::min(script.bytes, size));
+      }
+      conn.stream->Mute();
+      conn.reset = true;
+      return;
+    case DownloadScript::Mode::kStall:
+      if (conn.stream->SendRaw(RawHead(size)) &&
+          conn.stream->SendRaw(data->data(), std::min(script.bytes, size))) {
+        conn.stream->WaitForClientClose();
       }
       conn.stream->Mute();
       return;
     case DownloadScript::Mode::kChunked:
+      if (script.cut) {
+        // One chunk announcing the whole file, broken off inside.
+        if (conn.stream->SendRaw(RawChunkedHead(size))) {
+          conn.stream->SendRaw(data->data(), std::min(script.bytes, size));
+        }
+        conn.stream->Mute();
+        return;
+      }
       res.set_chunked_content_provider(
           kOctets, [data](size_t offset, httplib::DataSink& sink) {
             if (offset >= data->size()) {

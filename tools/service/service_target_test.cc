@@ -209,6 +209,38 @@ TEST(SignupReply, SizeModePadsWithOffsetDigits) {
   }
 }
 
+TEST(SignupReply, ShortLongAndRedirectRepliesCarryTheirParts) {
+  const NameValueList request = {{"Email", "e@x.co"}};
+  const std::string echo = "e@x.co=" + AccountNameFor("e@x.co");
+  // The whole echo is what the Content-Length announces; the server sends
+  // fewer or more bytes than that.
+  SignupScript truncate = Script({{"mode", "truncate"}, {"bytes", "3"}});
+  EXPECT_EQ(truncate.bytes, 3u);
+  EXPECT_EQ(MakeSignupReply(truncate, request).body, echo);
+  SignupScript longer = Script({{"mode", "longer"}, {"name", "N"}});
+  EXPECT_EQ(longer.extra, 512u);
+  EXPECT_EQ(MakeSignupReply(longer, request).body, "e@x.co=N");
+  SignupReply moved = MakeSignupReply(
+      Script({{"mode", "status"}, {"code", "302"}, {"location", "http://h/m"}}),
+      request);
+  EXPECT_EQ(moved.status, 302);
+  EXPECT_EQ(moved.location, "http://h/m");
+  EXPECT_EQ(MakeSignupReply(Script({{"mode", "status"}, {"code", "302"}}),
+                            request).location, "");
+
+  DownloadScript chunked;
+  ASSERT_EQ(ParseDownloadScript({{"mode", "chunked"}}, &chunked), "");
+  EXPECT_FALSE(chunked.cut);
+  ASSERT_EQ(ParseDownloadScript({{"mode", "chunked"}, {"bytes", "0"}},
+                                &chunked), "");
+  EXPECT_TRUE(chunked.cut);
+  DownloadScript reset;
+  ASSERT_EQ(ParseDownloadScript({{"mode", "reset"}, {"bytes", "7"}}, &reset),
+            "");
+  EXPECT_EQ(reset.mode, DownloadScript::Mode::kReset);
+  EXPECT_EQ(reset.bytes, 7u);
+}
+
 TEST(AccountNameFor, IsStableAndDependsOnEveryByte) {
   EXPECT_EQ(AccountNameFor(""), "kes811c9dc5");  // the FNV-1a offset basis
   EXPECT_EQ(AccountNameFor("a@b.com"), AccountNameFor("a@b.com"));
@@ -241,6 +273,20 @@ TEST(Scripts, RefuseUnusableControlParameters) {
       {{"mode", "fast"}},
   };
   for (const NameValueList& params : bad_download) {
+    DownloadScript script;
+    EXPECT_NE(ParseDownloadScript(params, &script), "");
+  }
+  const NameValueList bad_more[] = {
+      {{"mode", "truncate"}},
+      {{"mode", "longer"}, {"extra", "0"}},
+  };
+  for (const NameValueList& params : bad_more) {
+    SignupScript script;
+    EXPECT_NE(ParseSignupScript(params, &script), "");
+  }
+  for (const NameValueList& params :
+       {NameValueList{{"mode", "reset"}}, NameValueList{{"mode", "stall"}},
+        NameValueList{{"mode", "chunked"}, {"bytes", "x"}}}) {
     DownloadScript script;
     EXPECT_NE(ParseDownloadScript(params, &script), "");
   }

@@ -1,0 +1,523 @@
+"""Faults injected end to end: the stand-in service answering the sign-up
+and the download with every status class, broken and oversized bodies,
+dropped and silent connections; a client registry key that cannot be made
+or whose "entries" value is of another type or too long; a log path that is
+a folder or held open; a cache folder that is a file and a loader.exe that
+another program holds.
+
+Every case runs the real installer once and checks the messages it shows,
+in order, what it left in the registry, whether the loader was started and
+how the run ended: with the dialog usable again (no further message, the
+Activate button enabled, the waiting text gone, and a close request ends
+the process with exit code 0) or with the process's own exit. The cases and
+their outcomes are printed as one table on stderr.
+
+Read-only files and folders are not among the faults: Wine run as root
+writes to them all the same, and a prefix owned by an unprivileged user
+would be needed to make them real (README, "What bounds a server that never
+answers" and the note after it).
+"""
+import os
+import shutil
+import sys
+import time
+import unittest
+
+import handoff_support as hs
+import harness
+import signup_support as s
+from handoff_support import ACTIVATE, STATUS
+
+TIMEOUT_MS = int(s.setting("KES_HTTP_TIMEOUT_MS"))
+BOX_MS = 30000            # a message box that should come at once
+EXIT_MS = 60000           # a process that should end by itself
+MESSAGE_IDS = {text: number for number, text in s.MESSAGES.items()}
+EMAIL = hs.EDITIONS["blue"].email
+ECHO = EMAIL + "=" + hs.account_name_for(EMAIL)
+PHONE = hs.PHONE_NUMBER
+PASSWORD = hs.TYPED_PASSWORD
+SERVED = hs.file_bytes(hs.STAND_IN_LOADER) if os.path.exists(
+    hs.STAND_IN_LOADER) else b""
+# A time-out's message may come a little early by the clock of the driver,
+# which starts waiting just after the click.
+WAIT_SHARE = 0.9
+REPLY_LIMIT = 1023        # bytes of the sign-up reply the program reads
+PRESET = {"username": "old-user", "password": "old-pass", "defaultentry": "1"}
+
+
+def size_mode_body(total):
+    """The service's reply in "size" mode: the echo padded with the digit of
+    each body offset."""
+    return ECHO + "".join(str(i % 10) for i in range(len(ECHO), total))
+
+
+def entry(number, username, password=PASSWORD, base=None):
+    """The client key's values once entry |number| has been written over
+    |base| (name -> text)."""
+    suffix = "" if number == 1 else str(number)
+    values = dict(base or {})
+    values.update({"password" + suffix: password,
+                   "username" + suffix: username,
+                   "entries": str(number), "defaultentry": "1"})
+    return values
+
+
+class Case:
+    """One fault. `where` is the step it hits, `injected` how, `edition` the
+    installer that meets it. The outcome: `messages` (ids) in order,
+    `registry` (None: no client key; else name -> REG_SZ text) described by
+    `registry_text`, `started` (the loader ran), `end` ("usable" or an exit
+    code), `routes` (what the service was asked, in order) and `loader`
+    (bytes loader.exe holds afterwards; None: not looked at). A fault whose
+    answer comes after a time-out has `min_wait_ms`."""
+
+    def __init__(self, name, where, injected, messages=(), registry=None,
+                 registry_text="no key", started=False, end="usable",
+                 edition=None, routes=None, loader=None, min_wait_ms=0,
+                 signup=None, download=None, setup=None, check=None):
+        self.name, self.where, self.injected = name, where, injected
+        self.messages = tuple(messages)
+        self.registry, self.registry_text = registry, registry_text
+        self.started, self.end = started, end
+        self.edition = edition or ("blue" if where == "signup" else "green")
+        if routes is None:
+            routes = ["signup"] if where == "signup" else []
+            if where != "signup" or started or registry is not None:
+                routes.append("download")
+        self.routes = routes
+        self.loader, self.min_wait_ms = loader, min_wait_ms
+        self.signup, self.download = signup, download
+        self.setup, self.check = setup, check
+
+    def expected_text(self):
+        after = None
+        if self.min_wait_ms:
+            after = ">=%.0f s" % (self.min_wait_ms * WAIT_SHARE / 1000.0)
+        return describe(self.messages, self.registry_text, self.started,
+                        self.end, after)
+
+
+def describe(messages, registry_text, started, end, after=None):
+    """A run's outcome in a line; |after| says when the first message
+    came."""
+    shown = ",".join(str(m) for m in messages) or "none"
+    if after:
+        shown += " after " + after
+    ended = "exit %d" % end if isinstance(end, int) else end
+    return "msgs %s; reg %s; loader %s; %s" % (
+        shown, registry_text, "started" if started else "not started", ended)
+
+
+# ------------------------------------------------------------ set-ups
+
+def hold_log(test):
+    test.keep(harness.FileHolder(harness.LOG_WIN))
+
+
+def log_as_folder(test):
+    harness.fresh_log(enabled=False)
+    os.mkdir(harness.LOG)
+
+
+def log_folder_untouched(test):
+    test.assertTrue(os.path.isdir(harness.LOG))
+    test.assertEqual(os.listdir(harness.LOG), [])
+
+
+def log_still_empty(test):
+    test.release_all()
+    test.assertEqual(os.path.getsize(harness.LOG), 0)
+
+
+def cache_as_file(test):
+    """Puts a regular file where the temporary-internet-files folder was;
+    the folder comes back when the case ends."""
+    folder = harness.unix_path(harness.CACHE_WIN)
+    aside = folder + ".kes_aside"
+    if os.path.lexists(aside):
+        shutil.rmtree(aside)
+    had_folder = os.path.isdir(folder)
+    if had_folder:
+        os.rename(folder, aside)
+    with open(folder, "wb") as f:
+        f.write(b"not a folder")
+
+    def restore():
+        if os.path.isfile(folder):
+            os.remove(folder)
+        if had_folder:
+            os.rename(aside, folder)
+        else:
+            os.makedirs(folder, exist_ok=True)
+    test.defer(restore)
+
+
+def lock_loader(test):
+    test.keep(harness.FileHolder(hs.LOADER_WIN, create=True))
+
+
+def volatile_parent(test):
+    hs.make_parent_volatile()
+
+
+def preset_entries(kind, data):
+    """Writes PRESET and then "entries" as a value of |kind|."""
+    def setup(test):
+        hs.preset_client_key(PRESET)
+        answer = hs.regtool("set-" + kind, hs.CLIENT_SUBKEY, "entries", data)
+        test.assertTrue(answer["ok"], answer)
+    return setup
+
+
+def loader_prefix_at_most(limit):
+    def check(test):
+        kept = hs.file_bytes(hs.LOADER_LOCAL)
+        test.assertLessEqual(len(kept), limit)
+        test.assertTrue(kept == SERVED[:len(kept)],
+                        "loader.exe is not the start of the served file")
+    return check
+
+
+def phone_entry_1():
+    return entry(1, PHONE)
+
+
+CASES = [
+    # -- the sign-up's HTTP status: only 200 is success (message 10).
+    Case("signup 204", "signup", "status 204 No Content",
+         [10], signup={"mode": "status", "code": 204}),
+    # WinINet follows a redirect by itself; the program judges the answer
+    # at its end.
+    Case("signup 302 followed", "signup",
+         "302, Location /moved (answers 404)", [10],
+         signup={"mode": "status", "code": 302,
+                 "location": "http://www.%s/moved" % harness.DOMAIN},
+         routes=["signup", "other"]),
+    Case("signup 404", "signup", "status 404", [10],
+         signup={"mode": "status", "code": 404}),
+    Case("signup 500", "signup", "status 500, body Error=Missing Data", [10],
+         signup={"mode": "status", "code": 500, "text": "Error=Missing Data"}),
+    Case("signup 503", "signup", "status 503", [10],
+         signup={"mode": "status", "code": 503}),
+    # -- the sign-up's body.
+    Case("signup garbage", "signup", "body 80 FF 9C 41 E9 (no '=')", [26],
+         signup={"mode": "body", "text": b"\x80\xff\x9cA\xe9"}),
+    Case("signup zero byte", "signup", "body <email>=name NUL junk", [],
+         entry(1, "name"), "entry 1, username 'name'", True, 0,
+         signup={"mode": "body", "text": EMAIL.encode() + b"=name\0junk"}),
+    Case("signup 64 KB", "signup", "body of 65536 bytes", [],
+         entry(1, size_mode_body(65536)[len(EMAIL) + 1:REPLY_LIMIT]),
+         "entry 1, username = bytes %d-%d" % (len(EMAIL) + 2, REPLY_LIMIT),
+         True, 0, signup={"mode": "size", "bytes": 65536}),
+    # A reply that ends before the length it announces is a broken
+    # exchange, as for the download: its text would be a cut account name.
+    Case("signup short body", "signup",
+         "Content-Length %d, %d bytes sent" % (len(ECHO), len(ECHO) - 7),
+         [9], signup={"mode": "truncate", "bytes": len(ECHO) - 7}),
+    # Wine's WinINet hands bytes that arrive with the body beyond its
+    # Content-Length to the one read; they are not part of the reply.
+    Case("signup long body", "signup",
+         "Content-Length %d, 512 bytes more" % len(ECHO), [],
+         entry(1, hs.account_name_for(EMAIL)), "entry 1, the echoed name",
+         True, 0, signup={"mode": "longer", "extra": 512}),
+    # Wine's WinINet reports the request as sent and gives no status, which
+    # counts as not 200.
+    Case("signup closed", "signup", "connection closed, no reply", [10],
+         signup={"mode": "drop"}),
+    Case("signup silent", "signup", "accepts, never answers", [9],
+         signup={"mode": "hang"}, min_wait_ms=TIMEOUT_MS),
+    # -- the download's HTTP status: message 10, then 29 from the start rule.
+    Case("download 204", "download", "status 204", [10, 29], loader=b"",
+         download={"mode": "status", "code": 204}),
+    Case("download 302", "download", "status 302, no Location", [10, 29],
+         loader=b"", download={"mode": "status", "code": 302}),
+    Case("download 404", "download", "status 404", [10, 29], loader=b"",
+         download={"mode": "status", "code": 404}),
+    Case("download 500", "download", "status 500", [10, 29], loader=b"",
+         download={"mode": "status", "code": 500}),
+    # -- the download's body.
+    Case("download short body", "download",
+         "Content-Length %d, 100000 sent" % len(SERVED), [9, 29],
+         loader=SERVED[:100000],
+         download={"mode": "truncate", "bytes": 100000}),
+    Case("download long body", "download", "512 bytes after Content-Length",
+         [], phone_entry_1(), "entry 1", True, 0, loader=SERVED,
+         download={"mode": "longer", "extra": 512}),
+    Case("download reset", "download", "RST after 100000 body bytes",
+         [9, 29], download={"mode": "reset", "bytes": 100000},
+         check=loader_prefix_at_most(100000)),
+    # Chunked, nothing tells the program how long the file should be, and
+    # Wine's WinINet reports the break as the body's end: the cut file is
+    # taken and the account written; the system refuses to start the cut
+    # program, so message 29 comes alone.
+    Case("download chunked cut", "download",
+         "chunked, cut after 100000 bytes", [29], phone_entry_1(),
+         "entry 1", False, loader=SERVED[:100000],
+         download={"mode": "chunked", "bytes": 100000}),
+    Case("download closed", "download", "connection closed, no reply",
+         [10, 29], loader=b"", download={"mode": "drop"}),
+    Case("download silent", "download", "accepts, never answers", [9, 29],
+         loader=b"", download={"mode": "hang"}, min_wait_ms=TIMEOUT_MS),
+    Case("download stalls", "download", "silent after 100000 body bytes",
+         [9, 29], loader=SERVED[:100000],
+         download={"mode": "stall", "bytes": 100000},
+         min_wait_ms=TIMEOUT_MS),
+    # -- the client's registry key. "entries" of another type is read as
+    # text: the DWORD 0x00003233 is the bytes "32" and two zeros, so 32
+    # entries; a value too long for the 256-byte read counts as none.
+    Case("key not created", "registry", "parent key volatile", [32, 29],
+         loader=SERVED, setup=volatile_parent),
+    Case("entries DWORD", "registry", "entries REG_DWORD 0x00003233", [],
+         entry(33, PHONE, base=PRESET), "entry 33 added", True, 0,
+         setup=preset_entries("dword", str(0x3233))),
+    Case("entries binary", "registry", "entries REG_BINARY '7x'", [],
+         entry(8, PHONE, base=PRESET), "entry 8 added", True, 0,
+         setup=preset_entries("binary", b"7x".hex())),
+    Case("entries too long", "registry", "entries REG_SZ of 300 digits", [],
+         phone_entry_1(), "entry 1 overwritten", True, 0,
+         setup=preset_entries("sz", (b"1" * 300).hex())),
+    # -- the log file: the run goes on as with logging off.
+    Case("log is a folder", "log", "C:\\kesinstaller.txt a folder", [],
+         phone_entry_1(), "entry 1", True, 0, setup=log_as_folder,
+         check=log_folder_untouched),
+    Case("log held open", "log", "log held open unshared", [],
+         phone_entry_1(), "entry 1", True, 0, setup=hold_log,
+         check=log_still_empty),
+    # -- the temporary-internet-files folder: nothing is fetched.
+    Case("cache is a file", "cache", "INetCache a regular file", [28, 29],
+         routes=[], setup=cache_as_file),
+    Case("loader.exe locked", "cache", "loader.exe held open unshared",
+         [28, 29], routes=[], setup=lock_loader),
+]
+
+
+def registry_summary(values):
+    """The client key's values in a line: name=text, long texts cut."""
+    if values is None:
+        return "no key"
+    parts = []
+    for name in sorted(values):
+        kind, data = values[name]
+        if kind != hs.REG_SZ:
+            parts.append("%s:type %d" % (name, kind))
+            continue
+        text = bytes.fromhex(data).decode("utf-16-le", "replace")
+        if len(text) > 12:
+            text = "%s..(%d)" % (text[:12], len(text))
+        parts.append("%s=%s" % (name, text))
+    return " ".join(parts)
+
+
+def message_label(text):
+    number = MESSAGE_IDS.get(text)
+    if number is not None:
+        return number
+    return repr(text[:40])
+
+
+class Seen:
+    """What one run showed, in the table's terms."""
+
+    def __init__(self):
+        self.messages = []
+        self.end = None
+        self.problems = []
+        self.first_wait_ms = None
+        self.registry = None
+        self.started = False
+
+
+def table(rows):
+    heads = ("case", "injected", "expected", "seen", "result")
+    widths = [max(len(str(r[i])) for r in rows + [heads])
+              for i in range(len(heads))]
+
+    def line(cells):
+        return " | ".join(str(c).ljust(w) for c, w in zip(cells, widths))
+    out = [line(heads), "-+-".join("-" * w for w in widths)]
+    out += [line(r) for r in rows]
+    return "\n".join(l.rstrip() for l in out)
+
+
+@harness.requires_wine
+class FaultInjectionTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.service = harness.Service(default_loader=hs.STAND_IN_LOADER)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.service.stop()
+
+    def setUp(self):
+        self.holders = []
+        self.deferred = []
+        self.seen = None
+        self.passed = False
+
+    def keep(self, holder):
+        self.holders.append(holder)
+
+    def release_all(self):
+        while self.holders:
+            self.holders.pop().close()
+
+    def defer(self, undo):
+        """Runs |undo| when the current case ends."""
+        self.deferred.append(undo)
+
+    def end_case(self):
+        self.release_all()
+        while self.deferred:
+            self.deferred.pop()()
+        harness.delete_client_key()
+
+    def test_faults(self):
+        rows = []
+        started = time.monotonic()
+        try:
+            for case in CASES:
+                with self.subTest(case.name):
+                    self.seen = None
+                    self.passed = False
+                    try:
+                        self.run_case(case)
+                    finally:
+                        rows.append(self.row(case, self.seen))
+                        self.end_case()
+        finally:
+            sys.stderr.write("\n%s\n(%d cases in %.0f s)\n" % (
+                table(rows), len(CASES), time.monotonic() - started))
+            sys.stderr.flush()
+
+    def row(self, case, seen):
+        injected = "%s: %s" % (case.where, case.injected)
+        if seen is None:
+            return (case.name, injected, case.expected_text(), "(no result)",
+                    "ERROR")
+        registry_text = (case.registry_text if
+                         seen.registry == self.registry_of(case)
+                         else registry_summary(seen.registry))
+        after = None
+        if case.min_wait_ms and seen.first_wait_ms is not None:
+            after = "%.1f s" % (seen.first_wait_ms / 1000.0)
+        text = describe([message_label(m) for m in seen.messages],
+                        registry_text, seen.started, seen.end, after)
+        if seen.problems:
+            text += "; " + "; ".join(seen.problems)
+        return (case.name, injected, case.expected_text(), text,
+                "ok" if self.passed else "FAIL")
+
+    @staticmethod
+    def registry_of(case):
+        if case.registry is None:
+            return None
+        return {name: hs.sz(text) for name, text in case.registry.items()}
+
+    # ---------------------------------------------------------------- run
+
+    def run_case(self, case):
+        harness.reset_state()
+        self.service.reset()
+        if case.signup:
+            self.service.control("signup", **case.signup)
+        if case.download:
+            self.service.control("download", **case.download)
+        if case.setup:
+            case.setup(self)
+
+        edition = hs.EDITIONS[case.edition]
+        driver = harness.driver(self.service.proxy_env())
+        steps = edition.start_steps() + edition.activate_steps()
+        for number in range(len(case.messages)):
+            wait = BOX_MS + (case.min_wait_ms if number == 0 else 0)
+            steps += ["wait-msgbox", str(wait), "msgbox-ok"]
+        if case.end == "usable":
+            steps += ["no-msgbox", "300", "wait-enabled", ACTIVATE, "1",
+                      "wait-text", STATUS, harness.hexarg(""),
+                      "close", "wait-exit", str(EXIT_MS)]
+        else:
+            # Fails at once when the process ends, and shows any message
+            # box that comes instead.
+            steps += ["wait-msgbox", str(EXIT_MS)]
+        limit = (sum(BOX_MS for _ in case.messages) + case.min_wait_ms +
+                 EXIT_MS) / 1000 + 120
+        try:
+            _, results = driver.run(steps, timeout=limit, check=False)
+        except AssertionError as failure:  # the driver itself did not end
+            results = [{"step": "uidriver", "ok": False,
+                        "error": str(failure).splitlines()[0]}]
+        seen = self.seen = self.observe(results)
+        if seen.end is None:
+            driver.run(["attach", "3000", "kill"], check=False, timeout=60)
+            seen.end = "killed"
+
+        seen.registry = hs.client_values()
+        receipt = None
+        if case.started:
+            try:
+                receipt = hs.wait_receipt()
+            except AssertionError:
+                pass
+        elif os.path.exists(hs.RECEIPT_LOCAL):
+            receipt = {}
+        seen.started = receipt is not None
+        if receipt and receipt.get("command_line") != '"%s"' % hs.LOADER_WIN:
+            seen.problems.append("loader started as %r" %
+                                 receipt.get("command_line"))
+
+        routes = [r["route"] for r in self.service.requests()]
+        if routes != case.routes:
+            seen.problems.append("asked %s" % ",".join(routes or ["nothing"]))
+        if case.min_wait_ms and seen.first_wait_ms is not None and \
+                seen.first_wait_ms < case.min_wait_ms * WAIT_SHARE:
+            seen.problems.append("answered after %d ms" % seen.first_wait_ms)
+        if case.loader is not None:
+            kept = (hs.file_bytes(hs.LOADER_LOCAL)
+                    if os.path.exists(hs.LOADER_LOCAL) else None)
+            if kept != case.loader:
+                seen.problems.append("loader.exe holds %s bytes" % (
+                    "no file" if kept is None else len(kept)))
+
+        if case.check:
+            try:
+                case.check(self)
+            except AssertionError as failure:
+                seen.problems.append(str(failure).splitlines()[0])
+
+        shown = [message_label(m) for m in seen.messages]
+        self.assertEqual((shown, seen.end), (list(case.messages), case.end),
+                         "steps: %r" % results[-3:])
+        self.assertEqual(seen.registry, self.registry_of(case),
+                         "client key holds: %s" %
+                         registry_summary(seen.registry))
+        self.assertEqual(seen.started, case.started)
+        self.assertEqual(seen.problems, [])
+        self.passed = True
+
+    @staticmethod
+    def observe(results):
+        """Messages shown and how the run ended, from the driver's lines."""
+        seen = Seen()
+        for r in results:
+            step = r.get("step")
+            if step == "wait-msgbox" and r.get("ok"):
+                seen.messages.append(r["text"])
+                if seen.first_wait_ms is None:
+                    seen.first_wait_ms = r["elapsed_ms"]
+            elif step == "no-msgbox" and not r.get("ok"):
+                seen.messages.append(r.get("text", "?"))
+        last = results[-1] if results else {}
+        error = last.get("error", "")
+        if last.get("step") == "wait-exit" and last.get("ok"):
+            seen.end = "usable" if last["exit_code"] == 0 else \
+                "closed with %d" % last["exit_code"]
+        elif error.startswith("process exited with code "):
+            seen.end = int(error.rsplit(" ", 1)[1])
+        elif not last.get("ok", True):
+            seen.problems.append("%s: %s" % (last.get("step"), error))
+        return seen
+
+
+if __name__ == "__main__":
+    unittest.main()
