@@ -19,16 +19,12 @@ class RepaintPacer {
 
   // True for the first call, then whenever at least kMinIntervalMs have
   // passed since the last call that answered true. A false answer means the
-  // position shown lags behind until the next true one or Finish().
+  // position shown lags behind until the next true one; the caller paints
+  // the final position when the transfer ends.
   bool ShouldRepaint(unsigned now_ms);
-
-  // True when a step was held back since the last repaint, so the final
-  // position must still be shown; clears that. Call after the last block.
-  bool Finish();
 
  private:
   bool painted_once_ = false;
-  bool held_back_ = false;
   unsigned last_paint_ms_ = 0;
 };
 

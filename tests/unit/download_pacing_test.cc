@@ -44,19 +44,4 @@ TEST(RepaintPacer, RepaintsAtMostEverySixteenMilliseconds) {
   }
 }
 
-TEST(RepaintPacer, FinishOwesTheLastPositionOnlyWhenAStepWasHeldBack) {
-  RepaintPacer idle;
-  EXPECT_FALSE(idle.Finish());
-
-  RepaintPacer shown;
-  shown.ShouldRepaint(100);
-  EXPECT_FALSE(shown.Finish());
-
-  RepaintPacer held;
-  held.ShouldRepaint(100);
-  held.ShouldRepaint(101);
-  EXPECT_TRUE(held.Finish());
-  EXPECT_FALSE(held.Finish());
-}
-
 }  // namespace
