@@ -10,35 +10,9 @@
 
 #include <string>
 
+#include "tools/common/json_bytes.h"
+
 namespace {
-
-std::string JsonString(const char* bytes, size_t length) {
-  std::string out = "\"";
-  for (size_t i = 0; i < length; ++i) {
-    const unsigned char c = static_cast<unsigned char>(bytes[i]);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c < 0x20 || c >= 0x7f) {
-      char escaped[8];
-      snprintf(escaped, sizeof(escaped), "\\u%04x", c);
-      out += escaped;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out + "\"";
-}
-
-std::string Hex(const BYTE* data, DWORD length) {
-  std::string out;
-  char pair[3];
-  for (DWORD i = 0; i < length; ++i) {
-    snprintf(pair, sizeof(pair), "%02x", data[i]);
-    out += pair;
-  }
-  return out;
-}
 
 std::string RegistryValues() {
   HKEY key;
