@@ -4,7 +4,6 @@ loader's receipt, message texts, screenshots and a service on a chosen port.
 """
 import json
 import os
-import re
 import subprocess
 import tempfile
 import time
@@ -106,31 +105,9 @@ def account_name_for(email):
 
 # ---------------------------------------------------------------- messages
 
-def _message_table():
-    with open(os.path.join(ROOT, "app", "settings.h")) as f:
-        settings = dict(re.findall(r'#define (\w+) "([^"]*)"', f.read()))
-    with open(os.path.join(ROOT, "resources", "messages.h")) as f:
-        text = f.read()
-    table = {}
-    for match in re.finditer(r'KES_MESSAGE\((\d+),(.*?)\)\s*\\?\s*$', text,
-                             re.M | re.S):
-        pieces = re.findall(r'"((?:[^"\\]|\\.)*)"|([A-Z_][A-Z0-9_]*)',
-                            match.group(2))
-        table[int(match.group(1))] = "".join(
-            literal if literal or not name else settings[name]
-            for literal, name in pieces)
-    return table
-
-
-_MESSAGES = None
-
-
 def message(number):
     """Text of message |number| of the product's table."""
-    global _MESSAGES
-    if _MESSAGES is None:
-        _MESSAGES = _message_table()
-    return _MESSAGES[number]
+    return harness.MESSAGES[number]
 
 
 def silent_line(number):

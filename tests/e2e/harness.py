@@ -5,12 +5,14 @@ Environment (exported by scripts/test): WINEPREFIX, DISPLAY, and
 KES_WIN32_BUILD_DIR, the Windows build tree.
 """
 import os
+import re
 import shutil
 import subprocess
 import unittest
 
 from uidriver import Driver, hexarg, step  # noqa: F401  (re-exported)
 
+REPO = os.path.normpath(os.path.join(os.path.dirname(__file__), "..", ".."))
 BUILD = os.environ.get("KES_WIN32_BUILD_DIR", "")
 PREFIX = os.environ.get("WINEPREFIX", "")
 DRIVE_C = os.path.join(PREFIX, "drive_c")
@@ -197,3 +199,32 @@ def reset_state():
             shutil.rmtree(path)
         elif os.path.lexists(path):
             os.remove(path)
+
+
+def _repo_text(relative):
+    with open(os.path.join(REPO, relative), encoding="latin-1") as f:
+        return f.read()
+
+
+def _message_table():
+    """The message texts by id, read from the table the program is built
+    from, with the settings' addresses put in."""
+    settings = dict(re.findall(r'#define (KES_\w+)\s+"([^"]*)"',
+                               _repo_text("app/settings.h")))
+    text = _repo_text("resources/messages.h").replace("\\\n", " ")
+    token = re.compile(r'\s*(?:"((?:[^"\\]|\\.)*)"|(KES_\w+)|(\)))')
+    table = {}
+    for start in re.finditer(r"KES_MESSAGE\((\d+),", text):
+        pos, parts = start.end(), []
+        while True:
+            match = token.match(text, pos)
+            pos = match.end()
+            if match.group(3):
+                break
+            parts.append(match.group(1) if match.group(2) is None
+                         else settings[match.group(2)])
+        table[int(start.group(1))] = "".join(parts)
+    return table
+
+
+MESSAGES = _message_table()

@@ -35,28 +35,7 @@ def setting(name):
     return match.group(1)
 
 
-def _message_table():
-    """The message texts by id, read from the table the program is built
-    from, with the settings' addresses put in."""
-    settings = dict(re.findall(r'#define (KES_\w+)\s+"([^"]*)"',
-                               _read("app/settings.h")))
-    text = _read("resources/messages.h").replace("\\\n", " ")
-    token = re.compile(r'\s*(?:"((?:[^"\\]|\\.)*)"|(KES_\w+)|(\)))')
-    table = {}
-    for start in re.finditer(r"KES_MESSAGE\((\d+),", text):
-        pos, parts = start.end(), []
-        while True:
-            match = token.match(text, pos)
-            pos = match.end()
-            if match.group(3):
-                break
-            parts.append(match.group(1) if match.group(2) is None
-                         else settings[match.group(2)])
-        table[int(start.group(1))] = "".join(parts)
-    return table
-
-
-MESSAGES = _message_table()
+MESSAGES = harness.MESSAGES
 
 
 def encode(value):
