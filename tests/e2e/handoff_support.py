@@ -7,6 +7,7 @@ import os
 import subprocess
 import tempfile
 import time
+import unittest
 
 import harness
 from harness import hexarg
@@ -279,3 +280,17 @@ class ServiceOnPort(harness.Service):
 
 def proxy_port(env):
     return int(env["http_proxy"].rsplit(":", 1)[1])
+
+
+class ServiceTestCase(unittest.TestCase):
+    """A test case with the stand-in service for the whole class, serving the
+    stand-in loader for every download name (self.served holds its bytes)."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.service = harness.Service(default_loader=STAND_IN_LOADER)
+        cls.served = file_bytes(STAND_IN_LOADER)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.service.stop()

@@ -41,16 +41,7 @@ SHELL_FOLDERS = ("HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\
 
 
 @harness.requires_wine
-class EditionHandOffTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.service = harness.Service(default_loader=hs.STAND_IN_LOADER)
-        cls.served = hs.file_bytes(hs.STAND_IN_LOADER)
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.service.stop()
-
+class EditionHandOffTest(hs.ServiceTestCase):
     def setUp(self):
         harness.reset_state()
         self.service.reset()

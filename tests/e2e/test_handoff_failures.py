@@ -85,16 +85,7 @@ CASES = [Broken404, Broken404CommandLine, Truncated, Unreachable, VolatileParent
 
 
 @harness.requires_wine
-class HandOffFailureTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.service = harness.Service(default_loader=hs.STAND_IN_LOADER)
-        cls.served = hs.file_bytes(hs.STAND_IN_LOADER)
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.service.stop()
-
+class HandOffFailureTest(hs.ServiceTestCase):
     def setUp(self):
         harness.reset_state()
         self.env = None

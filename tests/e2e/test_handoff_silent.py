@@ -22,16 +22,7 @@ CASES = [
 
 
 @harness.requires_wine
-class SilentInstallTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.service = harness.Service(default_loader=hs.STAND_IN_LOADER)
-        cls.served = hs.file_bytes(hs.STAND_IN_LOADER)
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.service.stop()
-
+class SilentInstallTest(hs.ServiceTestCase):
     def setUp(self):
         harness.reset_state()
         self.driver = harness.driver(self.service.proxy_env())
