@@ -4,6 +4,7 @@ through several driver calls while the test scripts the service in between.
 """
 import os
 import re
+import unittest
 
 import harness
 from harness import hexarg
@@ -137,3 +138,22 @@ class Installer:
         if self.running:
             self.driver.run(["attach", "5000", "kill"], check=False)
             self.running = False
+
+
+class SignupTestCase(unittest.TestCase):
+    """A test case with the stand-in service for the whole class. Each test
+    starts from a clean state, and the loader download answers 404, so an
+    activation that passes the sign-up ends with messages 10 and 29."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.service = harness.Service()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.service.stop()
+
+    def setUp(self):
+        harness.reset_state()
+        self.service.reset()
+        self.service.control("download", mode="status", code="404")

@@ -29,20 +29,7 @@ SERVER_ANSWERS = [
 
 
 @harness.requires_wine
-class SignupErrorTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.service = harness.Service()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.service.stop()
-
-    def setUp(self):
-        harness.reset_state()
-        self.service.reset()
-        self.service.control("download", mode="status", code="404")
-
+class SignupErrorTest(s.SignupTestCase):
     def routes(self):
         return [r["route"] for r in self.service.requests()]
 

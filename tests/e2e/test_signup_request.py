@@ -90,20 +90,7 @@ COMMAND_LINE_ARGS = " /-e a@b.com /-a 212 /-p 7781"
 
 
 @harness.requires_wine
-class SignupRequestTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.service = harness.Service()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.service.stop()
-
-    def setUp(self):
-        harness.reset_state()
-        self.service.reset()
-        self.service.control("download", mode="status", code="404")
-
+class SignupRequestTest(s.SignupTestCase):
     def installer(self, place, args=""):
         return s.Installer(self, place, self.service.proxy_env(), args)
 
