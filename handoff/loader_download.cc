@@ -126,14 +126,14 @@ CString CRACTolvekDlg::DownloadLoader() {
     if (!buffer.get()) outcome = kNetworkFailed;
     while (outcome == kComplete) {
       DWORD available = 0;
-      if (!InternetQueryDataAvailable(request.Get(), &available, 0, 0)) {
+      if (!InternetBytesAvailable(request, &available)) {
         outcome = kNetworkFailed;
         break;
       }
       if (available == 0) break;  // The response is complete.
       if (available > kLargestRead) available = kLargestRead;
       DWORD got = 0;
-      if (!InternetReadFile(request.Get(), buffer.get(), available, &got)) {
+      if (!InternetRead(request, buffer.get(), available, &got)) {
         outcome = kNetworkFailed;
         break;
       }

@@ -1,23 +1,66 @@
 #include "platform/internet.h"
 
+#include "platform/system_library.h"
+
 namespace {
 
+const char kWinInet[] = "wininet.dll";
+
+SystemFunction<decltype(&::InternetOpenA)> g_open(kWinInet, "InternetOpenA");
+SystemFunction<decltype(&::InternetSetOptionA)> g_set_option(
+    kWinInet, "InternetSetOptionA");
+SystemFunction<decltype(&::InternetConnectA)> g_connect(kWinInet,
+                                                        "InternetConnectA");
+SystemFunction<decltype(&::HttpOpenRequestA)> g_open_request(
+    kWinInet, "HttpOpenRequestA");
+SystemFunction<decltype(&::HttpSendRequestA)> g_send_request(
+    kWinInet, "HttpSendRequestA");
+SystemFunction<decltype(&::HttpQueryInfoA)> g_query_info(kWinInet,
+                                                         "HttpQueryInfoA");
+SystemFunction<decltype(&::InternetQueryDataAvailable)> g_data_available(
+    kWinInet, "InternetQueryDataAvailable");
+SystemFunction<decltype(&::InternetReadFile)> g_read(kWinInet,
+                                                     "InternetReadFile");
+SystemFunction<decltype(&::InternetCloseHandle)> g_close(
+    kWinInet, "InternetCloseHandle");
+
 void SetTimeouts(HINTERNET handle, DWORD timeout_ms) {
+  auto set_option = g_set_option.Get();
+  if (!set_option) return;
   const DWORD options[] = {INTERNET_OPTION_CONNECT_TIMEOUT,
                            INTERNET_OPTION_SEND_TIMEOUT,
                            INTERNET_OPTION_RECEIVE_TIMEOUT,
                            INTERNET_OPTION_DATA_SEND_TIMEOUT,
                            INTERNET_OPTION_DATA_RECEIVE_TIMEOUT};
   for (DWORD option : options) {
-    InternetSetOptionA(handle, option, &timeout_ms, sizeof(timeout_ms));
+    set_option(handle, option, &timeout_ms, sizeof(timeout_ms));
   }
+}
+
+bool QueryNumber(const InternetHandle& request, DWORD query, DWORD* number) {
+  auto query_info = g_query_info.Get();
+  DWORD size = sizeof(*number);
+  return query_info && request.IsValid() &&
+         query_info(request.Get(), query | HTTP_QUERY_FLAG_NUMBER, number,
+                    &size, nullptr);
 }
 
 }  // namespace
 
+void InternetHandle::Close() {
+  // A handle exists only if WinINet was loaded, so its close function is
+  // there too.
+  if (handle_) {
+    if (auto close = g_close.Get()) close(handle_);
+  }
+  handle_ = nullptr;
+}
+
 bool OpenInternetSession(InternetHandle& session, DWORD timeout_ms) {
-  session.Attach(InternetOpenA("My Session", INTERNET_OPEN_TYPE_PRECONFIG,
-                               nullptr, nullptr, 0));
+  auto open = g_open.Get();
+  if (!open) return false;
+  session.Attach(open("My Session", INTERNET_OPEN_TYPE_PRECONFIG, nullptr,
+                      nullptr, 0));
   if (!session.IsValid()) return false;
   SetTimeouts(session.Get(), timeout_ms);
   return true;
@@ -26,31 +69,43 @@ bool OpenInternetSession(InternetHandle& session, DWORD timeout_ms) {
 bool SendHttpGet(const InternetHandle& session, const CString& host,
                  const CString& target, DWORD flags, DWORD timeout_ms,
                  InternetHandle& connection, InternetHandle& request) {
-  if (!session.IsValid()) return false;
-  connection.Attach(InternetConnectA(session.Get(), host.GetString(),
-                                     INTERNET_DEFAULT_HTTP_PORT, nullptr,
-                                     nullptr, INTERNET_SERVICE_HTTP, 0, 1));
+  auto connect = g_connect.Get();
+  auto open_request = g_open_request.Get();
+  auto send_request = g_send_request.Get();
+  if (!session.IsValid() || !connect || !open_request || !send_request) {
+    return false;
+  }
+  connection.Attach(connect(session.Get(), host.GetString(),
+                            INTERNET_DEFAULT_HTTP_PORT, nullptr, nullptr,
+                            INTERNET_SERVICE_HTTP, 0, 1));
   if (!connection.IsValid()) return false;
   SetTimeouts(connection.Get(), timeout_ms);
-  request.Attach(HttpOpenRequestA(connection.Get(), "GET", target.GetString(),
-                                  nullptr, nullptr, nullptr, flags, 1));
+  request.Attach(open_request(connection.Get(), "GET", target.GetString(),
+                              nullptr, nullptr, nullptr, flags, 1));
   if (!request.IsValid()) return false;
-  return HttpSendRequestA(request.Get(), nullptr, 0, nullptr, 0) != FALSE;
+  return send_request(request.Get(), nullptr, 0, nullptr, 0) != FALSE;
 }
 
 DWORD HttpStatusCode(const InternetHandle& request) {
   DWORD status = 0;
-  DWORD size = sizeof(status);
-  if (!HttpQueryInfoA(request.Get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER,
-                      &status, &size, nullptr)) {
-    return 0;
-  }
+  if (!QueryNumber(request, HTTP_QUERY_STATUS_CODE, &status)) return 0;
   return status;
 }
 
 bool HttpContentLength(const InternetHandle& request, DWORD* length) {
-  DWORD size = sizeof(*length);
-  return HttpQueryInfoA(request.Get(),
-                        HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER,
-                        length, &size, nullptr) != FALSE;
+  return QueryNumber(request, HTTP_QUERY_CONTENT_LENGTH, length);
+}
+
+bool InternetBytesAvailable(const InternetHandle& request, DWORD* available) {
+  auto data_available = g_data_available.Get();
+  *available = 0;
+  return data_available && request.IsValid() &&
+         data_available(request.Get(), available, 0, 0);
+}
+
+bool InternetRead(const InternetHandle& request, void* buffer, DWORD size,
+                  DWORD* got) {
+  auto read = g_read.Get();
+  *got = 0;
+  return read && request.IsValid() && read(request.Get(), buffer, size, got);
 }

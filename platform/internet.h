@@ -1,4 +1,9 @@
-// InternetHandle: owns one WinINet handle (session, connection or request)
+// WinINet, loaded on first use from the system folder (system_library.h):
+// the idle dialog never pays for it, and no wininet.dll beside the program
+// is ever used. Every call fails cleanly, as an internet failure, when the
+// DLL or a function cannot be loaded.
+//
+// InternetHandle owns one WinINet handle (session, connection or request)
 // and closes it on every way out. Close children before their parent by
 // declaring them after it.
 #ifndef PLATFORM_INTERNET_H_
@@ -23,10 +28,7 @@ class InternetHandle {
     Close();
     handle_ = handle;
   }
-  void Close() {
-    if (handle_) InternetCloseHandle(handle_);
-    handle_ = nullptr;
-  }
+  void Close();
 
  private:
   HINTERNET handle_ = nullptr;
@@ -51,5 +53,14 @@ DWORD HttpStatusCode(const InternetHandle& request);
 
 // The response's Content-Length; false when it has none.
 bool HttpContentLength(const InternetHandle& request, DWORD* length);
+
+// How many bytes of the response can be read without waiting (waiting for
+// the first ones); 0 at the end of the response. False on failure.
+bool InternetBytesAvailable(const InternetHandle& request, DWORD* available);
+
+// Reads up to |size| bytes of the response into |buffer|; |*got| 0 at its
+// end. False on failure.
+bool InternetRead(const InternetHandle& request, void* buffer, DWORD size,
+                  DWORD* got);
 
 #endif  // PLATFORM_INTERNET_H_

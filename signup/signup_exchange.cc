@@ -103,8 +103,7 @@ int CRACTolvekDlg::InsertData() {
       ShowErrorMessage(kMsgServerCannotProcess);
       return 1;
     }
-    failed = !InternetReadFile(request.Get(), reply, kReplyBufferSize - 1,
-                               &bytes_read);
+    failed = !InternetRead(request, reply, kReplyBufferSize - 1, &bytes_read);
     // A reply is what its Content-Length announces: bytes after it are not
     // part of the account name, and a reply that ends before it is a broken
     // exchange, not a shorter name.

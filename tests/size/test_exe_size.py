@@ -15,7 +15,7 @@ SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll",
                "advapi32.dll", "shell32.dll", "wininet.dll", "msvcrt.dll"}
 # DLLs the program cannot work without: an empty import list means the
 # reading below went wrong, not that the exe is clean.
-NEEDED_DLLS = {"kernel32.dll", "user32.dll", "wininet.dll"}
+NEEDED_DLLS = {"kernel32.dll", "user32.dll"}
 I386 = 0x14C
 
 

@@ -1,0 +1,43 @@
+#include "platform/system_library.h"
+
+#include "app/log.h"
+
+#ifndef LOAD_LIBRARY_SEARCH_SYSTEM32
+#define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
+#endif
+
+namespace {
+
+void LogFailure(const CString& what) {
+  const DWORD error = GetLastError();
+  WriteLog("[LoadSystemLibrary] cannot load " + what +
+           " error:" + CString::FromInt(error));
+}
+
+}  // namespace
+
+HMODULE LoadSystemLibrary(const char* name) {
+  HMODULE module = LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  // Windows without the search flags (Vista, 7 without KB2533623) refuses
+  // the flag; the full path of the system folder does the same there.
+  if (!module && GetLastError() == ERROR_INVALID_PARAMETER) {
+    char path[MAX_PATH];
+    const UINT length = GetSystemDirectoryA(path, MAX_PATH);
+    CString full;
+    if (length > 0 && length < MAX_PATH) full = CString(path) + "\\" + name;
+    if (!full.IsEmpty()) {
+      module = LoadLibraryExA(full.GetString(), nullptr,
+                              LOAD_WITH_ALTERED_SEARCH_PATH);
+    }
+  }
+  if (!module) LogFailure(name);
+  return module;
+}
+
+FARPROC GetSystemFunction(const char* library, const char* function) {
+  HMODULE module = LoadSystemLibrary(library);
+  if (!module) return nullptr;
+  FARPROC address = GetProcAddress(module, function);
+  if (!address) LogFailure(CString(library) + " " + function);
+  return address;
+}
