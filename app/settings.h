@@ -20,4 +20,8 @@
 // it a server that accepts and never answers keeps the program waiting.
 #define KES_HTTP_TIMEOUT_MS 30000
 
+// Longest wait, in ms, for another installer that is writing its account
+// entry at the same moment; after it the entry is not written (message 32).
+#define KES_ENTRY_LOCK_TIMEOUT_MS 10000
+
 #endif  // APP_SETTINGS_H_

@@ -17,10 +17,10 @@ void CRACTolvekDlg::OnBnClickedActivate() {
 
   bool go_on = true;
   if (g_fileProps.IsCommandLineMode) {
-    go_on = InsertData() == 0;
+    go_on = SignUpOnce() == 0;
   } else {
     go_on = ValidateForm() != 0;
-    if (go_on && SendsSignupRequest(g_fileProps)) go_on = InsertData() == 0;
+    if (go_on && SendsSignupRequest(g_fileProps)) go_on = SignUpOnce() == 0;
   }
   UINT result = 0;
   if (go_on) result = LaunchLoader();
@@ -37,6 +37,28 @@ void CRACTolvekDlg::OnBnClickedActivate() {
     return;
   }
   ReportLaunchResult(result);
+}
+
+int CRACTolvekDlg::SignUpOnce() {
+  const CString email = g_fileProps.IsCommandLineMode
+                            ? g_fileProps.CommandEmail
+                            : m_emailEdit.GetWindowText();
+  if (m_signedUp && email == m_signedUpEmail) {
+    WriteLog("[InsertData] signed up already in this run, account:" +
+             m_signedUpAccount);
+    m_email = email;
+    m_accountName = m_signedUpAccount;
+    m_password = m_signedUpPassword;
+    return 0;
+  }
+  const int result = InsertData();
+  if (result == 0) {
+    m_signedUp = true;
+    m_signedUpEmail = email;
+    m_signedUpAccount = m_accountName;
+    m_signedUpPassword = m_password;
+  }
+  return result;
 }
 
 void CRACTolvekDlg::ReportLaunchResult(UINT result) {

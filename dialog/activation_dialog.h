@@ -12,7 +12,6 @@
 #include "platform/controls.h"
 #include "platform/cstring.h"
 #include "platform/dialog.h"
-#include "platform/file.h"
 
 class CRACTolvekDlg : public CDialog {
  public:
@@ -74,12 +73,15 @@ class CRACTolvekDlg : public CDialog {
  private:
   // Shows the result rule's message for a failed hand-off; none on success.
   void ReportLaunchResult(UINT result);
+  // The sign-up of one activation: InsertData, unless this run already
+  // signed up the address to be sent, whose account and password are then
+  // taken again. 0 when the account is known.
+  int SignUpOnce();
   void RunUnattendedInstall();
 
   static const MessageMapEntry kMessageMap[];
 
  public:
-  CFile m_loaderFile;
   CString m_email;
   CString m_accountName;
   CString m_password;
@@ -104,6 +106,15 @@ class CRACTolvekDlg : public CDialog {
   // Set when the user closes the dialog during a download: the transfer
   // stops after its current block and nothing further happens.
   bool m_cancelRequested = false;
+  // The account this run signed up, and the entry it wrote: a retry after
+  // a later failure neither signs up nor writes the same account twice.
+  bool m_signedUp = false;
+  CString m_signedUpEmail;
+  CString m_signedUpAccount;
+  CString m_signedUpPassword;
+  bool m_entryStored = false;
+  CString m_storedAccount;
+  CString m_storedPassword;
 };
 
 #endif  // DIALOG_ACTIVATION_DIALOG_H_

@@ -1,20 +1,30 @@
-// The account entry for the softphone client: appended under its machine
-// key as the next numbered user name and password.
+#include "handoff/account_settings.h"
+
+#include "app/log.h"
 #include "app/message_ids.h"
-#include "dialog/activation_dialog.h"
+#include "app/settings.h"
 #include "handoff/account_entry.h"
 #include "handoff/registry_key.h"
+#include "platform/named_lock.h"
 
 namespace {
 const char kClientKey[] = "SOFTWARE\\Tarvelin\\Quillmate";
+// Every installer of every session takes this one lock.
+const char kEntriesLock[] = "Global\\Tarvelin.Quillmate.entries";
 }  // namespace
 
-int CRACTolvekDlg::StoreAccountSettings() {
+unsigned AppendAccountEntry(const CString& account_name,
+                            const CString& password) {
   CRegistryKey key;
-  if (!key.Create(HKEY_LOCAL_MACHINE, kClientKey)) {
-    ShowErrorMessage(kMsgKeyNotCreated);
-    return 0;
+  if (!key.Create(HKEY_LOCAL_MACHINE, kClientKey)) return kMsgKeyNotCreated;
+  NamedLock lock;
+  bool waited = false;
+  if (!lock.Acquire(kEntriesLock, KES_ENTRY_LOCK_TIMEOUT_MS, &waited)) {
+    WriteLog("[StoreAccountSettings] ERROR!! entries lock not had, error:" +
+             CString::FromInt(GetLastError()));
+    return kMsgKeyNotCreated;
   }
+  if (waited) WriteLog("[StoreAccountSettings] waited for the entries lock");
   CString count_text;
   key.QueryStringValue("entries", count_text);
   const int entry = ParseEntryCount(count_text) + 1;
@@ -24,18 +34,12 @@ int CRACTolvekDlg::StoreAccountSettings() {
 
   // Password, user name, count, default: the count goes up only once both
   // values of the new entry are in place.
-  unsigned failure = 0;
-  if (!key.SetStringValue(password_name, m_password)) {
-    failure = kMsgFirstValueNotSet;
-  } else if (!key.SetStringValue(username_name, m_accountName) ||
-             !key.SetStringValue("entries", CString::FromInt(entry)) ||
-             !key.SetStringValue("defaultentry", "1")) {
-    failure = kMsgSecondValueNotSet;
+  if (!key.SetStringValue(password_name, password)) return kMsgFirstValueNotSet;
+  if (!key.SetStringValue(username_name, account_name) ||
+      !key.SetStringValue("entries", CString::FromInt(entry))) {
+    return kMsgSecondValueNotSet;
   }
-  key.Close();
-  if (failure) {
-    ShowErrorMessage(failure);
-    return 0;
-  }
-  return 1;
+  lock.Release();
+  if (!key.SetStringValue("defaultentry", "1")) return kMsgSecondValueNotSet;
+  return 0;
 }

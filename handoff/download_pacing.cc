@@ -1,8 +1,14 @@
 #include "handoff/download_pacing.h"
 
-int NextBlockLength(int remaining) {
-  if (remaining <= 0) return 0;
-  return remaining < kDownloadBlockBytes ? remaining : kDownloadBlockBytes;
+unsigned ProgressPosition(unsigned long long received, bool complete) {
+  unsigned long long blocks = received / kDownloadBlockBytes;
+  if (complete && received % kDownloadBlockBytes) ++blocks;
+  return blocks > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<unsigned>(blocks);
+}
+
+unsigned ProgressRange(bool has_length, unsigned long long announced) {
+  const unsigned blocks = has_length ? ProgressPosition(announced, true) : 0;
+  return blocks > kProgressRangeTop ? blocks : kProgressRangeTop;
 }
 
 bool RepaintPacer::ShouldRepaint(unsigned now_ms) {

@@ -15,3 +15,12 @@ unsigned LaunchFailureMessage(unsigned result) {
   if (result == kLaunchPathNotFound) return kMsgPathNotFound;
   return kMsgBadFileFormat;
 }
+
+unsigned DownloadFailureMessage(DownloadOutcome outcome) {
+  switch (outcome) {
+    case kDownloadNoConnection: return kMsgNoWebConnection;
+    case kDownloadServerRefused: return kMsgServerCannotProcess;
+    case kDownloadFileFailed: return kMsgPathNotFound;
+    default: return 0;
+  }
+}

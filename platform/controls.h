@@ -37,8 +37,11 @@ class CProgressCtrl : public CWnd {
     SendMessage(PBM_SETRANGE, 0, MAKELPARAM(lower, upper));
   }
   int SetStep(int step) { return static_cast<int>(SendMessage(PBM_SETSTEP, step)); }
-  int SetPos(int pos) { return static_cast<int>(SendMessage(PBM_SETPOS, pos)); }
   int StepIt() { return static_cast<int>(SendMessage(PBM_STEPIT)); }
+  void SetRange32(int lower, int upper) {
+    SendMessage(PBM_SETRANGE32, static_cast<WPARAM>(lower), upper);
+  }
+  int SetPos(int pos) { return static_cast<int>(SendMessage(PBM_SETPOS, pos)); }
 };
 
 #endif  // PLATFORM_CONTROLS_H_

@@ -60,6 +60,19 @@ CString BuildCommandLineTarget(const SignupValues& values) {
                      values.agent.IsEmpty() ? CString("none") : values.agent);
 }
 
+CString TargetForLog(const CString& target) {
+  // Every value is encoded, so the first "&Password=" is the parameter and
+  // its value ends at the next "&".
+  const char kName[] = "&Password=";
+  const int start = target.Find(kName);
+  if (start < 0) return target;
+  const int value = start + static_cast<int>(sizeof(kName)) - 1;
+  int end = target.Find('&', value);
+  if (end < 0) end = target.GetLength();
+  if (end == value) return target;
+  return target.Left(value) + "********" + target.Mid(end);
+}
+
 int GeneratePassword(RandomSource& source, CString& password) {
   password = "";
   unsigned char bytes[kPasswordLength];

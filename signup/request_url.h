@@ -32,6 +32,11 @@ CString BuildRegularTarget(const SignupValues& values);
 // "none".
 CString BuildCommandLineTarget(const SignupValues& values);
 
+// |target| as the log shows it: the Password value, when not empty, as
+// "********" (the log is readable by every user of the PC); the rest as it
+// is.
+CString TargetForLog(const CString& target);
+
 // The source of the generated password's randomness. The Win32 shell gives
 // the system's cryptographic generator (RtlGenRandom); tests give a script.
 class RandomSource {

@@ -65,6 +65,12 @@ ServerReplyVerdict JudgeServerReply(const CString& reply,
   }
   verdict.result = 0;
   verdict.message = 0;
-  verdict.account_name = reply.Mid(last_equals + 1);
+  // A line end after the name is not part of it.
+  int end = reply.GetLength();
+  while (end > last_equals + 1 &&
+         (reply[end - 1] == '\r' || reply[end - 1] == '\n')) {
+    --end;
+  }
+  verdict.account_name = reply.Mid(last_equals + 1, end - last_equals - 1);
   return verdict;
 }

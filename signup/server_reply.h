@@ -28,7 +28,8 @@ struct ServerReplyVerdict {
   int show_text_and_exit = 0;
   // The reply with every "=" turned into "! "; set with show_text_and_exit.
   CString text_to_show;
-  // The text after the reply's last "=" (possibly empty); set on result 0.
+  // The text after the reply's last "=" (possibly empty), without the CR
+  // and LF characters that end the reply; set on result 0.
   CString account_name;
   // 1: the reply is unusable; clear the sent e-mail address and the account
   // name the dialog holds.

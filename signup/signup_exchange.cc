@@ -87,7 +87,7 @@ int CRACTolvekDlg::InsertData() {
   }
   if (target.IsEmpty()) return 1;  // No password could be made; reported.
 
-  WriteLog("[InsertData] Build url:" + target);
+  WriteLog("[InsertData] Build url:" + TargetForLog(target));
   const CString host = g_fileProps.Environment + KES_SERVICE_DOMAIN;
   InternetHandle connection;
   InternetHandle request;

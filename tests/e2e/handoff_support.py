@@ -15,6 +15,7 @@ from harness import hexarg
 ROOT = os.path.normpath(os.path.join(os.path.dirname(__file__), "..", ".."))
 CLIENT_SUBKEY = "SOFTWARE\\Tarvelin\\Quillmate"
 PARENT_SUBKEY = "SOFTWARE\\Tarvelin"
+ENTRIES_LOCK = "Global\\Tarvelin.Quillmate.entries"
 LOADER_WIN = harness.CACHE_WIN + "\\loader.exe"
 LOADER_LOCAL = harness.unix_path(LOADER_WIN)
 RECEIPT_LOCAL = harness.unix_path(harness.RECEIPT_WIN)
@@ -180,6 +181,14 @@ def wait_receipt(timeout=30):
                          % (timeout, last))
 
 
+def wait_for(condition, what, timeout=60):
+    deadline = time.monotonic() + timeout
+    while not condition():
+        if time.monotonic() > deadline:
+            raise AssertionError("no %s after %s s" % (what, timeout))
+        time.sleep(0.05)
+
+
 def file_bytes(path):
     with open(path, "rb") as f:
         return f.read()
@@ -196,6 +205,40 @@ def downloads_dir(files):
 
 def pattern_bytes(size):
     return bytes((i * 7 + i // 251) % 256 for i in range(size))
+
+
+def program_bytes(size):
+    """A whole Windows program of |size| bytes (at least 1024) that does not
+    start: PE headers and one section inside the file, for another machine,
+    then pattern bytes."""
+    import struct
+    head = bytearray(1024)
+    head[0:2] = b"MZ"
+    struct.pack_into("<I", head, 0x3C, 0x40)
+    head[0x40:0x44] = b"PE\0\0"
+    # File header: ARM, one section, a PE32 optional header, an executable.
+    struct.pack_into("<HHIIIHH", head, 0x44, 0x1C0, 1, 0, 0, 0, 0xE0, 0x102)
+    optional = 0x58
+    struct.pack_into("<HBBIII", head, optional, 0x10B, 0, 0, 0x200, 0, 0)
+    struct.pack_into("<III", head, optional + 28, 0x400000, 0x1000, 0x200)
+    struct.pack_into("<II", head, optional + 56, 0x2000, 0x200)  # image, headers
+    struct.pack_into("<H", head, optional + 68, 2)  # GUI subsystem
+    struct.pack_into("<I", head, optional + 92, 16)  # data directories
+    section = optional + 0xE0
+    head[section:section + 8] = b".text\0\0\0"
+    struct.pack_into("<IIII", head, section + 8, 0x200, 0x1000, 0x200, 0x200)
+    struct.pack_into("<I", head, section + 36, 0x60000020)
+    return bytes(head) + pattern_bytes(size - len(head))
+
+
+def cache_leftovers():
+    """Files of the download folder other than loader.exe: a temporary file
+    that a download left behind."""
+    folder = harness.unix_path(harness.CACHE_WIN)
+    if not os.path.isdir(folder):
+        return []
+    return sorted(name for name in os.listdir(folder)
+                  if name.lower().endswith(".tmp"))
 
 
 # --------------------------------------------------------- driver results

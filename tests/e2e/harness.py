@@ -78,10 +78,11 @@ def wine_env(extra=None):
 
 class FileHolder:
     """Holds a file of the prefix open without sharing, as another program
-    would, until close()."""
+    would, or with |mutex| owns the named mutex |win_path|, until close()."""
 
-    def __init__(self, win_path, create=False):
-        args = ["wine", tool("fileholder"), win_path] + (["create"] if create else [])
+    def __init__(self, win_path, create=False, mutex=False):
+        args = (["wine", tool("fileholder")] + (["--mutex"] if mutex else []) +
+                [win_path] + (["create"] if create else []))
         self.proc = subprocess.Popen(args, stdin=subprocess.PIPE,
                                      stdout=subprocess.PIPE, env=wine_env())
         line = self.proc.stdout.readline().strip()

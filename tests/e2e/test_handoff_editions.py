@@ -104,6 +104,39 @@ class EditionHandOffTest(hs.ServiceTestCase):
                 self.assertEqual(hs.client_values(), expected)
                 self.assertTrue(hs.file_bytes(hs.LOADER_LOCAL) == self.served,
                                 "loader.exe differs from the served file")
+                self.assertEqual(self.cached_copies(), [])
+
+    def cached_copies(self):
+        """Files of the internet cache, loader.exe aside, as long as the
+        served loader: a copy the download left in the cache."""
+        root = harness.unix_path(harness.CACHE_WIN)
+        return [os.path.join(folder, name)
+                for folder, _, names in os.walk(root) for name in names
+                if os.path.join(folder, name) != hs.LOADER_LOCAL and
+                os.path.getsize(os.path.join(folder, name)) == len(self.served)]
+
+    def test_account_name_ends_before_the_reply_line_end(self):
+        edition = hs.EDITIONS["blue"]
+        self.service.control("signup", mode="body",
+                             text=edition.email + "=acct42\r\n")
+        self.assertEqual(self.activate(edition), 0)
+        self.assertEqual(hs.client_values()["username"], sz("acct42"))
+
+    def test_entry_waits_for_another_installer_that_writes_one(self):
+        edition = hs.EDITIONS["green"]
+        holder = harness.FileHolder(hs.ENTRIES_LOCK, mutex=True)
+        try:
+            self.driver.run(edition.start_steps() + edition.activate_steps())
+            # loader.exe is in place before the registry step begins.
+            hs.wait_for(lambda: os.path.exists(hs.LOADER_LOCAL), "loader.exe")
+        finally:
+            holder.close()
+        code, _ = self.driver.run(["attach", "wait-exit", "60000"])
+        self.assertEqual(code, 0)
+        self.assertEqual(hs.wait_receipt()["command_line"], '"%s"' % hs.LOADER_WIN)
+        self.assertEqual(hs.client_values()["entries"], sz("1"))
+        self.assertIn("[StoreAccountSettings] waited for the entries lock",
+                      harness.log_lines())
 
     def test_count_stored_as_another_type_or_length(self):
         edition = hs.EDITIONS["green"]

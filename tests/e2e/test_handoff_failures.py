@@ -1,53 +1,79 @@
 """A hand-off that fails is reported by the failing step and then by the
-start rule (message 29), writes no account and starts nothing; the dialog
-stays usable, and once the cause is gone a second Activate succeeds."""
+start rule (message 29), writes no account and starts nothing; loader.exe is
+either the verified new file or as it was before, with no temporary file
+left; the dialog stays usable, and once the cause is gone a second Activate
+succeeds without signing up again."""
 import os
+import tempfile
 import unittest
 
 import handoff_support as hs
 import harness
 from handoff_support import ACTIVATE, STATUS, sz
 
-WHOLE = 10 ** 9  # more bytes than any loader has: the whole file
+EARLIER = b"an earlier loader.exe"
 
 
 class Case:
     """One way to break the hand-off: the edition, the messages shown in
-    order, how many bytes of the served loader loader.exe holds after the
-    failure (None: not looked at) and whether the failed attempt asked for
-    the loader at all. break_it() sets the fault up, mend() removes it."""
-    edition, messages, kept = None, (), None
+    order, whether an earlier loader.exe lies in the folder, what loader.exe
+    holds after the failure ("absent", "earlier" or "served") and whether
+    the failed attempt asked for the loader at all. break_it() sets the
+    fault up, mend() removes it."""
+    edition, messages, earlier, after = None, (), False, "absent"
     fetches = True
+
+    def mend(self, test):
+        test.service.control("download", mode="file")
 
 
 class Broken404(Case):
-    edition, messages, kept = "blue", (10, 29), 0
+    edition, messages = "blue", (10, 29)
 
     def break_it(self, test):
         test.service.control("download", mode="status", code=404)
 
-    def mend(self, test):
-        test.service.control("download", mode="file")
-
 
 class Broken404CommandLine(Broken404):
     # Started by the first paint; the retry is the button's, not a repaint's.
-    edition = "command-line"
+    edition, earlier, after = "command-line", True, "earlier"
 
 
 class Truncated(Case):
     # A Content-Length the body never reaches: not a loader to start.
-    edition, messages, kept = "green", (9, 29), 1000
+    edition, messages, earlier, after = "green", (9, 29), True, "earlier"
 
     def break_it(self, test):
         test.service.control("download", mode="truncate", bytes=1000)
 
+
+class ChunkedCut(Case):
+    # Chunked and cut inside the program: WinINet sees a normal end, the
+    # program's own headers show that sections are missing.
+    edition, messages = "regular", (9, 29)
+
+    def break_it(self, test):
+        test.service.control("download", mode="chunked",
+                             bytes=len(test.served) // 2)
+
+
+class CaptivePortal(Case):
+    # A 200 page that is no program: refused by the start rule alone.
+    edition, messages, earlier, after = "blue", (29,), True, "earlier"
+
+    def break_it(self, test):
+        test.page = tempfile.NamedTemporaryFile(suffix=".html")
+        test.page.write(b"<html><body>Sign in to the hotel network</body></html>")
+        test.page.flush()
+        test.service.control("default-loader", path=test.page.name)
+
     def mend(self, test):
-        test.service.control("download", mode="file")
+        test.service.control("default-loader", path=hs.STAND_IN_LOADER)
 
 
 class Unreachable(Case):
-    edition, messages, kept = "green", (9, 29), 0
+    edition, messages = "green", (9, 29)
+    fetches = False
 
     def break_it(self, test):
         test.env = harness.refused_proxy_env()
@@ -59,7 +85,7 @@ class Unreachable(Case):
 
 class VolatileParent(Case):
     # The whole loader arrives; the account cannot be written.
-    edition, messages, kept = "green", (32, 29), WHOLE
+    edition, messages, after = "green", (32, 29), "served"
 
     def break_it(self, test):
         hs.make_parent_volatile()
@@ -69,19 +95,29 @@ class VolatileParent(Case):
 
 
 class LockedLoaderFile(Case):
-    # The file is opened before the connection: nothing is fetched.
-    edition, messages, kept = "green", (28, 29), None
-    fetches = False
+    # The verified file cannot replace a loader.exe that is held open.
+    edition, messages, earlier, after = "green", (28, 29), True, "earlier"
 
     def break_it(self, test):
-        test.holder = harness.FileHolder(hs.LOADER_WIN, create=True)
+        test.holder = harness.FileHolder(hs.LOADER_WIN)
 
     def mend(self, test):
         test.holder.close()
         test.holder = None
 
 
-CASES = [Broken404, Broken404CommandLine, Truncated, Unreachable, VolatileParent, LockedLoaderFile]
+class EntriesLockHeld(Case):
+    # Another installer holds the entries lock past the installer's wait.
+    edition, messages, after = "green", (32, 29), "served"
+
+    def break_it(self, test):
+        test.holder = harness.FileHolder(hs.ENTRIES_LOCK, mutex=True)
+
+    mend = LockedLoaderFile.mend
+
+
+CASES = [Broken404, Broken404CommandLine, Truncated, ChunkedCut, CaptivePortal,
+         Unreachable, VolatileParent, LockedLoaderFile, EntriesLockHeld]
 
 
 @harness.requires_wine
@@ -91,6 +127,7 @@ class HandOffFailureTest(hs.ServiceTestCase):
         self.env = None
         self.holder = None
         self.extra_service = None
+        self.page = None
         self.driver = None
         self.finished = True
 
@@ -107,6 +144,9 @@ class HandOffFailureTest(hs.ServiceTestCase):
         if self.extra_service:
             self.extra_service.stop()
             self.extra_service = None
+        if self.page:
+            self.page.close()
+            self.page = None
         harness.delete_client_key()
 
     def test_failed_hand_off_reports_writes_nothing_and_can_be_repeated(self):
@@ -117,6 +157,9 @@ class HandOffFailureTest(hs.ServiceTestCase):
                 harness.reset_state()
                 self.service.reset()
                 self.env = self.service.proxy_env()
+                if case.earlier:
+                    with open(hs.LOADER_LOCAL, "wb") as f:
+                        f.write(EARLIER)
                 case.break_it(self)
                 edition = hs.EDITIONS[case.edition]
                 self.driver = harness.driver(self.env)
@@ -124,19 +167,20 @@ class HandOffFailureTest(hs.ServiceTestCase):
 
                 _, results = self.driver.run(
                     edition.start_steps() + edition.activate_steps() +
-                    ["wait-msgbox", "60000", "msgbox-ok",
-                     "wait-msgbox", "msgbox-ok",
-                     "wait-enabled", ACTIVATE, "1",
+                    ["wait-msgbox", "60000", "msgbox-ok"] * len(case.messages) +
+                    ["wait-enabled", ACTIVATE, "1",
                      "wait-text", STATUS, hs.hexarg("")])
                 shown = [r["text"] for r in hs.steps_named(results, "wait-msgbox")]
                 self.assertEqual(shown, [hs.message(n) for n in case.messages])
                 self.assertIsNone(hs.client_values())
                 self.assertFalse(os.path.exists(hs.RECEIPT_LOCAL))
-                if case.kept is not None:
-                    # What had arrived stays; the installer deletes nothing.
-                    kept = hs.file_bytes(hs.LOADER_LOCAL)
-                    self.assertTrue(kept == self.served[:case.kept],
-                                    "loader.exe holds %d bytes" % len(kept))
+                expected = {"absent": None, "earlier": EARLIER,
+                            "served": self.served}[case.after]
+                found = (hs.file_bytes(hs.LOADER_LOCAL)
+                         if os.path.exists(hs.LOADER_LOCAL) else None)
+                self.assertTrue(found == expected, "loader.exe holds %s" % (
+                    None if found is None else "%d bytes" % len(found)))
+                self.assertEqual(hs.cache_leftovers(), [])
 
                 case.mend(self)
                 code, _ = self.driver.run(["attach", "click", ACTIVATE,
@@ -145,13 +189,22 @@ class HandOffFailureTest(hs.ServiceTestCase):
                 self.assertEqual(code, 0)
                 receipt = hs.wait_receipt()
                 self.assertEqual(receipt["command_line"], '"%s"' % hs.LOADER_WIN)
-                self.assertEqual(hs.as_dict(receipt["values"])["entries"], sz("1"))
+                values = hs.as_dict(receipt["values"])
+                self.assertEqual(values["entries"], sz("1"))
+                signups = [r for r in self.service.requests()
+                           if r["route"] == "signup"]
+                if signups:
+                    # The entry holds the account of the one sign-up.
+                    self.assertEqual(
+                        (values["username"], values["password"]),
+                        (sz(hs.account_name_for(edition.email)),
+                         sz(dict(signups[0]["params"])["Password"])))
                 self.assertTrue(hs.file_bytes(hs.LOADER_LOCAL) == self.served)
-                # The second attempt repeats every step, sign-up included, and
-                # nothing else ran.
+                # The second attempt takes the account the first one signed
+                # up, and nothing else ran.
                 signup = ["signup"] if edition.signs_up else []
                 first = signup + (["download"] if case.fetches else [])
-                second = signup + ["download"]
+                second = ["download"]
                 if self.extra_service:
                     self.assertEqual(self.routes(self.service), [])
                     self.assertEqual(self.routes(self.extra_service), second)

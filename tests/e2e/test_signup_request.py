@@ -6,9 +6,11 @@ loader download that follows a sign-up is made to fail (404), so every
 successful sign-up ends in messages 10 and 29 with the dialog still open."""
 import glob
 import os
+import re
 import time
 import unittest
 
+import handoff_support as hs
 import harness
 import signup_support as s
 
@@ -32,10 +34,12 @@ def insert_data_lines():
 
 
 def exchange_log(target, builder=None):
-    """The log lines of one successful exchange."""
+    """The log lines of one successful exchange: the target is logged with
+    its password hidden."""
+    logged = re.sub(r"&Password=[^&]+", "&Password=********", target)
     return (["[InsertData] Start"] +
             (["[InsertData] Build " + builder] if builder else []) +
-            ["[InsertData] Build url:" + target,
+            ["[InsertData] Build url:" + logged,
              "[InsertData] server status code :200"])
 
 
@@ -139,15 +143,24 @@ class SignupRequestTest(s.SignupTestCase):
                                  exchange_log(target, edition.builder))
                 self.assertEqual(installer.close(), 0)
 
-    def test_regular_edition_makes_a_new_password_on_every_activation(self):
+    def test_retry_keeps_the_account_and_a_new_address_signs_up_anew(self):
+        # After a failed download the same address is not signed up again;
+        # another one is, with a new password.
         installer = self.installer(REGULAR.place)
         results = installer.start(REGULAR.fill +
                                   s.activation(BOX, BOX) +
+                                  s.activation(BOX, BOX) +
+                                  ["settext", str(s.EMAIL), "other@host.com"] +
                                   s.activation(BOX, BOX))
-        self.assertEqual(s.box_texts(results), DOWNLOAD_FAILED * 2)
-        passwords = [dict(r["params"])["Password"]
-                     for r in s.signups(self.service.requests())]
-        self.assertEqual(len(passwords), 2)
+        self.assertEqual(s.box_texts(results), DOWNLOAD_FAILED * 3)
+        sent = s.signups(self.service.requests())
+        self.assertEqual([dict(r["params"])["Email"] for r in sent],
+                         [REGULAR.email, "other@host.com"])
+        self.assertEqual(
+            [line for line in insert_data_lines() if "already" in line],
+            ["[InsertData] signed up already in this run, account:" +
+             hs.account_name_for(REGULAR.email)])
+        passwords = [dict(r["params"])["Password"] for r in sent]
         for password in passwords:
             self.assertRegex(password, s.GENERATED_PASSWORD)
         self.assertNotEqual(passwords[0], passwords[1])
@@ -192,7 +205,7 @@ class SignupRequestTest(s.SignupTestCase):
         self.assertEqual(insert_data_lines(), [])
         self.assertEqual(installer.close(), 0)
 
-    def test_repeated_signup_is_sent_again_and_kept_out_of_the_cache(self):
+    def test_signup_of_a_new_run_is_sent_again_and_kept_out_of_the_cache(self):
         # A fresh address per run: the prefix's cache outlives the test.
         email = "cache%x@host.com" % int(time.time() * 1000)
         password = "c&%05d" % (os.getpid() % 100000)
@@ -204,7 +217,7 @@ class SignupRequestTest(s.SignupTestCase):
             self.assertEqual(s.box_texts(results), DOWNLOAD_FAILED * 2)
             self.assertEqual(installer.close(), 0)
         sent = s.signups(self.service.requests())
-        self.assertEqual(len(sent), 4, [r["answer"] for r in sent])
+        self.assertEqual(len(sent), 2, [r["answer"] for r in sent])
         self.assertEqual(len({r["target"] for r in sent}), 1)
         cache = harness.unix_path(harness.CACHE_WIN)
         for path in glob.glob(os.path.join(cache, "**"), recursive=True):

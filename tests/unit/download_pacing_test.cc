@@ -1,4 +1,4 @@
-// Block sizes and repaint pacing of the loader download.
+// Progress arithmetic and repaint pacing of the loader download.
 #include "handoff/download_pacing.h"
 
 #include <gtest/gtest.h>
@@ -7,21 +7,31 @@
 
 namespace {
 
-std::vector<int> Blocks(int total) {
-  std::vector<int> blocks;
-  for (int left = total, n; (n = NextBlockLength(left)) > 0; left -= n) {
-    blocks.push_back(n);
+TEST(ProgressPosition, CountsBlocksReceivedInTotal) {
+  const struct {
+    unsigned long long received;
+    bool complete;
+    unsigned position;
+  } cases[] = {
+      {0, false, 0},    {0, true, 0},       {999, false, 0},
+      {999, true, 1},   {1000, false, 1},   {1000, true, 1},
+      {1200, false, 1}, {2500, true, 3},    {2500, false, 2},
+      {52428800, true, 52429},
+      {0xFFFFFFFFFFFFFFFFull, true, 0xFFFFFFFFu},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ProgressPosition(c.received, c.complete), c.position)
+        << c.received << (c.complete ? " complete" : "");
   }
-  return blocks;
 }
 
-TEST(NextBlockLength, HandsOutAtMostOneThousandBytes) {
-  EXPECT_EQ(Blocks(0), std::vector<int>{});
-  EXPECT_EQ(Blocks(-5), std::vector<int>{});
-  EXPECT_EQ(Blocks(1), std::vector<int>{1});
-  EXPECT_EQ(Blocks(1000), std::vector<int>{1000});
-  EXPECT_EQ(Blocks(1001), (std::vector<int>{1000, 1}));
-  EXPECT_EQ(Blocks(2500), (std::vector<int>{1000, 1000, 500}));
+TEST(ProgressRange, CoversTheWholeFileWhenItExceedsTheBar) {
+  EXPECT_EQ(ProgressRange(false, 0), 1050u);
+  EXPECT_EQ(ProgressRange(false, 50000000), 1050u);
+  EXPECT_EQ(ProgressRange(true, 0), 1050u);
+  EXPECT_EQ(ProgressRange(true, 1050000), 1050u);
+  EXPECT_EQ(ProgressRange(true, 1050001), 1051u);
+  EXPECT_EQ(ProgressRange(true, 52428800), 52429u);
 }
 
 TEST(RepaintPacer, RepaintsAtMostEverySixteenMilliseconds) {

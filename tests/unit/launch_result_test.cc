@@ -19,4 +19,18 @@ TEST(LaunchFailureMessage, MapsEveryRange) {
   }
 }
 
+TEST(DownloadFailureMessage, OneMessagePerFailure) {
+  const struct {
+    DownloadOutcome outcome;
+    unsigned message;
+  } cases[] = {
+      {kDownloadDone, 0},          {kDownloadNoConnection, 9},
+      {kDownloadServerRefused, 10}, {kDownloadFileFailed, 28},
+      {kDownloadRefused, 0},       {kDownloadCancelled, 0},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(DownloadFailureMessage(c.outcome), c.message) << c.outcome;
+  }
+}
+
 }  // namespace

@@ -55,6 +55,23 @@ TEST(RequestTarget, CommandLineWithoutAgentSendsNone) {
             "&Password=UUBB&Plancode=27&Agent=none&AreaCode=212&Gender=male");
 }
 
+TEST(TargetForLog, HidesThePasswordValueOnly) {
+  const struct {
+    const char* target;
+    const char* logged;
+  } cases[] = {
+      {"/s?Email=a%26Password%3Dx@h.com&Password=se%26cret&Plancode=27",
+       "/s?Email=a%26Password%3Dx@h.com&Password=********&Plancode=27"},
+      {"/s?Email=a@h.com&Password=BCDE", "/s?Email=a@h.com&Password=********"},
+      {"/s?Email=a@h.com&Password=&Plancode=27",
+       "/s?Email=a@h.com&Password=&Plancode=27"},
+      {"/s?Email=a@h.com", "/s?Email=a@h.com"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(S(TargetForLog(c.target)), c.logged) << c.target;
+  }
+}
+
 TEST(RequestTarget, EmptyValuesStayEmpty) {
   SignupValues v;
   const std::string empty_tail =

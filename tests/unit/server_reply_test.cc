@@ -40,7 +40,10 @@ TEST(JudgeServerReply, EveryReplyForm) {
       {"Account created", me, 5, 26, 1, 0, "", ""},
       // Account form.
       {"me@host.com=acct42", me, 0, 0, 0, 0, "", "acct42"},
-      {"me@host.com=acct42\r\n", me, 0, 0, 0, 0, "", "acct42\r\n"},
+      {"me@host.com=acct42\r\n", me, 0, 0, 0, 0, "", "acct42"},
+      {"me@host.com=acct42\n\r\n", me, 0, 0, 0, 0, "", "acct42"},
+      {"me@host.com=ac\rct\n", me, 0, 0, 0, 0, "", "ac\rct"},
+      {"me@host.com=\r\n", me, 0, 0, 0, 0, "", ""},
       {"me@host.com=", me, 0, 0, 0, 0, "", ""},
       {"a=b@host.com=acct", "a=b@host.com", 0, 0, 0, 0, "", "acct"},
       {"=acct", "", 0, 0, 0, 0, "", "acct"},

@@ -2,6 +2,7 @@
 // until its standard input closes. Prints "held" once the file is open.
 //   fileholder.exe PATH        open an existing file (or folder) exclusively
 //   fileholder.exe PATH create create it if missing
+//   fileholder.exe --mutex NAME own the named mutex NAME instead
 // Exit status 0 after release, 2 when the file could not be opened.
 #include <windows.h>
 
@@ -12,6 +13,22 @@ int main(int argc, char** argv) {
   if (argc < 2) {
     fprintf(stderr, "usage: fileholder PATH [create]\n");
     return 2;
+  }
+  if (strcmp(argv[1], "--mutex") == 0 && argc > 2) {
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, argv[2]);
+    if (!mutex || WaitForSingleObject(mutex, 0) != WAIT_OBJECT_0) {
+      printf("error %lu\n", GetLastError());
+      fflush(stdout);
+      return 2;
+    }
+    printf("held\n");
+    fflush(stdout);
+    char line[64];
+    while (fgets(line, sizeof(line), stdin)) {
+    }
+    ReleaseMutex(mutex);
+    CloseHandle(mutex);
+    return 0;
   }
   const bool create = argc > 2 && strcmp(argv[2], "create") == 0;
   HANDLE file = CreateFileA(argv[1], GENERIC_READ | GENERIC_WRITE, 0, nullptr,

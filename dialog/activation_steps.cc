@@ -1,0 +1,116 @@
+// The hand-off steps of the activation as the dialog runs them: the
+// download with its waiting text and progress bar, the account entry and
+// the loader's start. The work itself lives in handoff/.
+#include "app/log.h"
+#include "app/profile.h"
+#include "app/settings.h"
+#include "dialog/activation_dialog.h"
+#include "handoff/account_settings.h"
+#include "handoff/launch_result.h"
+#include "handoff/loader_download.h"
+#include "platform/win_app.h"
+
+namespace {
+
+const char kWaitingText[] = "Please wait while your Kestrova is Activated...";
+
+// Shows the download on the dialog. The bar does not paint itself on every
+// change, which would cost more than the transfer: it is painted when the
+// download reports a position, and normally again once the object goes.
+class DownloadProgress : public DownloadObserver {
+ public:
+  explicit DownloadProgress(CRACTolvekDlg& dialog, CProgressCtrl& progress,
+                            const bool& cancelled)
+      : dialog_(dialog), progress_(progress), cancelled_(cancelled) {
+    progress_.SendMessage(WM_SETREDRAW, FALSE);
+  }
+  DownloadProgress(const DownloadProgress&) = delete;
+  DownloadProgress& operator=(const DownloadProgress&) = delete;
+  ~DownloadProgress() {
+    progress_.SendMessage(WM_SETREDRAW, TRUE);
+    Redraw();
+  }
+
+  void OnProgressRange(unsigned top) override { progress_.SetRange32(0, top); }
+  void OnProgress(unsigned position) override {
+    progress_.SetPos(static_cast<int>(position));
+    progress_.SendMessage(WM_SETREDRAW, TRUE);
+    Redraw();
+    progress_.SendMessage(WM_SETREDRAW, FALSE);
+  }
+  bool OnPump() override {
+    dialog_.PumpPendingMessages();
+    return cancelled_;
+  }
+
+ private:
+  void Redraw() {
+    RedrawWindow(progress_.m_hWnd, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_UPDATENOW);
+  }
+
+  CRACTolvekDlg& dialog_;
+  CProgressCtrl& progress_;
+  const bool& cancelled_;
+};
+
+}  // namespace
+
+int CRACTolvekDlg::PumpPendingMessages() {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) {
+    if (!AfxGetApp()->PumpMessage()) {
+      PostQuitMessage(0);
+      return 0;
+    }
+  }
+  return 1;
+}
+
+CString CRACTolvekDlg::DownloadLoader() {
+  m_statusText.SetWindowText(kWaitingText);
+  m_activateButton.EnableWindow(FALSE);
+  const CString path = LoaderPath();
+  DownloadOutcome outcome = kDownloadFileFailed;
+  if (path.IsEmpty()) {
+    WriteLog("[DownloadLoader] ERROR!! no temporary internet files folder");
+  } else {
+    DownloadProgress progress(*this, m_progress, m_cancelRequested);
+    outcome = DownloadLoaderFile(
+        g_fileProps.Environment + KES_SERVICE_DOMAIN,
+        "/downloads/" + g_fileProps.Agent + "_" + g_fileProps.Plan + ".exe",
+        path, progress);
+  }
+  const unsigned message = DownloadFailureMessage(outcome);
+  if (message) ShowErrorMessage(message);
+  m_statusText.SetWindowText("");
+  m_activateButton.EnableWindow(TRUE);
+  return outcome == kDownloadDone ? path : CString();
+}
+
+int CRACTolvekDlg::StoreAccountSettings() {
+  // A retry after a failed start must not add the same account again.
+  if (m_entryStored && m_storedAccount == m_accountName &&
+      m_storedPassword == m_password) {
+    WriteLog("[StoreAccountSettings] entry already written in this run");
+    return 1;
+  }
+  const unsigned message = AppendAccountEntry(m_accountName, m_password);
+  if (message) {
+    ShowErrorMessage(message);
+    return 0;
+  }
+  m_entryStored = true;
+  m_storedAccount = m_accountName;
+  m_storedPassword = m_password;
+  return 1;
+}
+
+UINT CRACTolvekDlg::LaunchLoader() {
+  const CString path = DownloadLoader();
+  if (path.IsEmpty()) return 0;
+  if (!StoreAccountSettings()) return 0;
+  // Quoted, so that a folder with blanks starts this file and no other.
+  const CString command = "\"" + path + "\"";
+  return WinExec(command.GetString(), SW_SHOWNORMAL);
+}

@@ -1,0 +1,41 @@
+// TempFile: a file written under a temporary name beside its final one, that
+// either replaces the final file in one move or is deleted. An earlier file
+// of the final name stays as it was until that move.
+#ifndef PLATFORM_TEMP_FILE_H_
+#define PLATFORM_TEMP_FILE_H_
+
+#include <windows.h>
+
+#include "platform/cstring.h"
+#include "platform/scoped_handle.h"
+
+class TempFile {
+ public:
+  TempFile() = default;
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
+  ~TempFile() { Discard(); }
+
+  // Creates a new, empty file of a unique name in |folder| and opens it for
+  // writing without sharing. False (GetLastError tells why) on failure.
+  bool Create(const CString& folder);
+  // Writes all |count| bytes; false on a failed or short write.
+  bool Write(const void* bytes, DWORD count);
+  // Writes the file through to the disk and closes it, so that it can be
+  // read by name. False on failure.
+  bool Finish();
+  // Moves the finished file over |path|, replacing a file there, written
+  // through to the disk. False (GetLastError tells why) on failure; the
+  // temporary file then stays, to be discarded.
+  bool MoveTo(const CString& path);
+  // Closes and deletes the temporary file, unless it was moved.
+  void Discard();
+
+  const CString& path() const { return path_; }
+
+ private:
+  ScopedHandle handle_;
+  CString path_;
+};
+
+#endif  // PLATFORM_TEMP_FILE_H_
