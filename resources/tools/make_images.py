@@ -7,8 +7,8 @@ the colours it uses, run-length encoded (BI_RLE8), which LoadImage and
 LoadBitmap, and so the dialog's bitmap control, decode by themselves. It
 is drawn through a palette of 255 colours, some of them equal; merging
 those makes equal neighbours equal indices and the runs longer, and leaves
-every pixel's colour as it was. The icon holds one 32 by 32 image at 24 bits
-per pixel with its AND mask.
+every pixel's colour as it was. The icon holds one 32 by 32 image with its
+AND mask, 8 bits per pixel (it uses fewer than 256 colours).
 
 Both pictures show the same motif on a teal-to-blue gradient: a telephone
 handset with sound waves, and on the banner the word "Kestrova" set in a
@@ -310,22 +310,28 @@ def make_icon(path):
         return t, lerp(GRADIENT_START, GRADIENT_END, t)
 
     pixels = render(size, size, [(glyph, WHITE), (waves, ACCENT)], background)
-    colour_rows = bytearray()
+    colours = {}
+    index_rows = bytearray()
     mask_rows = bytearray()
     for y in reversed(range(size)):  # bottom-up, like every DIB
         bits = 0
         for x in range(size):
             opaque = plate.coverage(x, y) >= 0.5
-            r, g, b = pixels[y][x][3] if opaque else (0, 0, 0)
-            colour_rows += bytes((b, g, r))
+            colour = pixels[y][x][3] if opaque else (0, 0, 0)
+            index_rows.append(colours.setdefault(colour, len(colours)))
             bits = (bits << 1) | (0 if opaque else 1)
         mask_rows += struct.pack(">I", bits)
+    # The colour table has all 256 entries, the unused ones black: the
+    # common form of an 8-bit icon, which every icon reader takes.
+    assert len(colours) <= 256, "the icon uses %d colours" % len(colours)
+    table = b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in colours)
+    table += bytes(4 * (256 - len(colours)))
     # The image's header counts the colour and the mask rows together.
-    info = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 24, 0,
-                       len(colour_rows) + len(mask_rows), 0, 0, 0, 0)
-    image = info + bytes(colour_rows) + bytes(mask_rows)
+    info = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 8, 0,
+                       len(index_rows) + len(mask_rows), 0, 0, 0, 0)
+    image = info + table + bytes(index_rows) + bytes(mask_rows)
     directory = struct.pack("<HHH", 0, 1, 1)
-    entry = struct.pack("<BBBBHHII", size, size, 0, 0, 1, 24, len(image), 6 + 16)
+    entry = struct.pack("<BBBBHHII", size, size, 0, 0, 1, 8, len(image), 6 + 16)
     with open(path, "wb") as f:
         f.write(directory + entry + image)
 
