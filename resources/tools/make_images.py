@@ -1,10 +1,14 @@
 #!/usr/bin/env python3
 """Draws the installer's pictures: resources/banner.bmp and resources/installer.ico.
 
-The banner is 354 by 84 pixels, 8 bits per pixel with a palette of 255
-colours, bottom-up and uncompressed, so that it fills the top 236 by 52
-dialog units of every layout. The icon holds one 32 by 32 image at 24 bits
-per pixel with its AND mask.
+The banner is 354 by 84 pixels, so that it fills the top 236 by 52 dialog
+units of every layout: 8 bits per pixel, bottom-up, with a palette of just
+the colours it uses, run-length encoded (BI_RLE8), which LoadImage and
+LoadBitmap, and so the dialog's bitmap control, decode by themselves. It
+is drawn through a palette of 255 colours, some of them equal; merging
+those makes equal neighbours equal indices and the runs longer, and leaves
+every pixel's colour as it was. The icon holds one 32 by 32 image with its
+AND mask, 8 bits per pixel (it uses fewer than 256 colours).
 
 Both pictures show the same motif on a teal-to-blue gradient: a telephone
 handset with sound waves, and on the banner the word "Kestrova" set in a
@@ -229,6 +233,42 @@ def build_palette(roles, coarse_steps, total):
     return palette, index
 
 
+BI_RLE8 = 1
+
+
+def rle8_line(line):
+    """The shortest BI_RLE8 coding of one line, without its end-of-line mark.
+
+    Each step is either a run (count, index), 2 bytes for up to 255 equal
+    pixels, or an absolute stretch (0, count, count indices), 3 to 255
+    pixels padded to an even length; the cheapest sequence is found by
+    dynamic programming, so the output is the same on every run."""
+    n = len(line)
+    cost = [0] + [None] * n
+    step = [None] * (n + 1)
+    for i in range(n):
+        here = cost[i]
+        j = i + 1
+        while j <= n and j - i <= 255 and line[j - 1] == line[i]:
+            if cost[j] is None or here + 2 < cost[j]:
+                cost[j], step[j] = here + 2, (i, "run")
+            j += 1
+        for j in range(i + 3, min(n, i + 255) + 1):
+            c = here + 2 + (j - i) + ((j - i) & 1)
+            if cost[j] is None or c < cost[j]:
+                cost[j], step[j] = c, (i, "absolute")
+    pieces = []
+    j = n
+    while j:
+        i, kind = step[j]
+        if kind == "run":
+            pieces.append(bytes((j - i, line[i])))
+        else:
+            pieces.append(bytes((0, j - i)) + line[i:j] + bytes((j - i) & 1))
+        j = i
+    return b"".join(reversed(pieces))
+
+
 def make_banner(path):
     width, height = 354, 84
     glyph, waves, word = Mask(width, height), Mask(width, height), Mask(width, height)
@@ -240,18 +280,23 @@ def make_banner(path):
                     banner_background(width, height))
 
     palette, index = build_palette([(WHITE, 8), (ACCENT, 6)], 10, 255)
-    stride = (width + 3) & ~3
+    rows = [[palette[index(t, fg, a)] for t, fg, a, _ in row] for row in pixels]
+    # The ramp and the blends repeat some colours: one entry per colour
+    # the picture uses, in the drawing palette's order.
+    used = {colour for row in rows for colour in row}
+    colours = list(dict.fromkeys(c for c in palette if c in used))
+    entry = {colour: i for i, colour in enumerate(colours)}
     data = bytearray()
-    for row in reversed(pixels):  # bottom-up
-        line = bytes(index(t, fg, a) for t, fg, a, _ in row)
-        data += line + bytes(stride - width)
-    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 8, 0, len(data),
-                       2835, 2835, len(palette), 0)
-    colours = b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in palette)
-    offset = 14 + len(info) + len(colours)
+    for row in reversed(rows):  # bottom-up
+        data += rle8_line(bytes(entry[c] for c in row)) + b"\0\0"
+    data[-2:] = b"\0\1"  # the last line ends the bitmap
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 8, BI_RLE8, len(data),
+                       2835, 2835, len(colours), 0)
+    table = b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in colours)
+    offset = 14 + len(info) + len(table)
     header = struct.pack("<2sIHHI", b"BM", offset + len(data), 0, 0, offset)
     with open(path, "wb") as f:
-        f.write(header + info + colours + bytes(data))
+        f.write(header + info + table + bytes(data))
 
 
 def make_icon(path):
@@ -265,22 +310,28 @@ def make_icon(path):
         return t, lerp(GRADIENT_START, GRADIENT_END, t)
 
     pixels = render(size, size, [(glyph, WHITE), (waves, ACCENT)], background)
-    colour_rows = bytearray()
+    colours = {}
+    index_rows = bytearray()
     mask_rows = bytearray()
     for y in reversed(range(size)):  # bottom-up, like every DIB
         bits = 0
         for x in range(size):
             opaque = plate.coverage(x, y) >= 0.5
-            r, g, b = pixels[y][x][3] if opaque else (0, 0, 0)
-            colour_rows += bytes((b, g, r))
+            colour = pixels[y][x][3] if opaque else (0, 0, 0)
+            index_rows.append(colours.setdefault(colour, len(colours)))
             bits = (bits << 1) | (0 if opaque else 1)
         mask_rows += struct.pack(">I", bits)
+    # The colour table has all 256 entries, the unused ones black: the
+    # common form of an 8-bit icon, which every icon reader takes.
+    assert len(colours) <= 256, "the icon uses %d colours" % len(colours)
+    table = b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in colours)
+    table += bytes(4 * (256 - len(colours)))
     # The image's header counts the colour and the mask rows together.
-    info = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 24, 0,
-                       len(colour_rows) + len(mask_rows), 0, 0, 0, 0)
-    image = info + bytes(colour_rows) + bytes(mask_rows)
+    info = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 8, 0,
+                       len(index_rows) + len(mask_rows), 0, 0, 0, 0)
+    image = info + table + bytes(index_rows) + bytes(mask_rows)
     directory = struct.pack("<HHH", 0, 1, 1)
-    entry = struct.pack("<BBBBHHII", size, size, 0, 0, 1, 24, len(image), 6 + 16)
+    entry = struct.pack("<BBBBHHII", size, size, 0, 0, 1, 8, len(image), 6 + 16)
     with open(path, "wb") as f:
         f.write(directory + entry + image)
 

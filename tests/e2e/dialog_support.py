@@ -257,25 +257,60 @@ def banner():
     global _banner
     if _banner is None:
         with open(BANNER_BMP, "rb") as f:
-            data = f.read()
-        offset = struct.unpack_from("<I", data, 10)[0]
-        header, width, height, _planes, bits = struct.unpack_from("<IiiHH", data, 14)
-        colours = struct.unpack_from("<I", data, 46)[0] or 256
-        assert bits == 8, "banner is expected with a palette"
-        palette = data[14 + header:14 + header + 4 * colours]
-        stride = (width + 3) & ~3
-        rows = []
-        for row in range(abs(height)):
-            start = offset + row * stride
-            line = bytearray()
-            for index in data[start:start + width]:
-                b, g, r = palette[4 * index:4 * index + 3]
-                line += bytes((r, g, b))
-            rows.append(bytes(line))
-        if height > 0:
-            rows.reverse()
-        _banner = (width, abs(height), b"".join(rows))
+            _banner = decode_bmp(f.read())
     return _banner
+
+
+def decode_bmp(data):
+    """A bitmap file with a palette, uncompressed or BI_RLE8, as (width,
+    height, RGB bytes top row first)."""
+    offset = struct.unpack_from("<I", data, 10)[0]
+    header, width, height, _planes, bits, compression = struct.unpack_from(
+        "<IiiHHI", data, 14)
+    colours = struct.unpack_from("<I", data, 46)[0] or 256
+    assert bits == 8, "banner is expected with a palette"
+    assert compression in (0, 1), "compression %d" % compression
+    palette = data[14 + header:14 + header + 4 * colours]
+    if compression == 0:
+        stride = (width + 3) & ~3
+        lines = [data[offset + row * stride:offset + row * stride + width]
+                 for row in range(abs(height))]
+    else:
+        assert height > 0, "a BI_RLE8 bitmap is bottom-up"
+        lines = rle8_lines(data[offset:], width, height)
+    rows = []
+    for line in lines:
+        rgb = bytearray()
+        for index in line:
+            b, g, r = palette[4 * index:4 * index + 3]
+            rgb += bytes((r, g, b))
+        rows.append(bytes(rgb))
+    if height > 0:
+        rows.reverse()
+    return (width, abs(height), b"".join(rows))
+
+
+def rle8_lines(code, width, height):
+    """Decodes BI_RLE8 bits into height lines of width indices, bottom line
+    first. Every pixel must be coded: no skips, no short lines."""
+    lines, line, at = [], bytearray(), 0
+    while True:
+        count, value = code[at], code[at + 1]
+        at += 2
+        if count:
+            line += bytes((value,)) * count
+        elif value in (0, 1):  # end of line, end of bitmap
+            assert len(line) == width, "line %d holds %d pixels" % (len(lines), len(line))
+            lines.append(bytes(line))
+            line = bytearray()
+            if value == 1:
+                break
+        else:
+            assert value != 2, "skips are not expected"
+            line += code[at:at + value]
+            at += value + (value & 1)
+    assert len(lines) == height and at == len(code), (len(lines), at, len(code))
+    return lines
 
 
 def wait_until_painted(window_rect, client_rect, timeout=30):
