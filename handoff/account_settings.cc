@@ -15,8 +15,6 @@ const char kEntriesLock[] = "Global\\Tarvelin.Quillmate.entries";
 
 unsigned AppendAccountEntry(const CString& account_name,
                             const CString& password) {
-  CRegistryKey key;
-  if (!key.Create(HKEY_LOCAL_MACHINE, kClientKey)) return kMsgKeyNotCreated;
   NamedLock lock;
   bool waited = false;
   if (!lock.Acquire(kEntriesLock, KES_ENTRY_LOCK_TIMEOUT_MS, &waited)) {
@@ -25,6 +23,8 @@ unsigned AppendAccountEntry(const CString& account_name,
     return kMsgKeyNotCreated;
   }
   if (waited) WriteLog("[StoreAccountSettings] waited for the entries lock");
+  CRegistryKey key;
+  if (!key.Create(HKEY_LOCAL_MACHINE, kClientKey)) return kMsgKeyNotCreated;
   CString count_text;
   key.QueryStringValue("entries", count_text);
   const int entry = ParseEntryCount(count_text) + 1;

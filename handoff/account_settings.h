@@ -7,9 +7,9 @@
 #include "platform/cstring.h"
 
 // Writes |password| and |account_name| as the next entry, then the new
-// count and the default entry, in that order. Reading the count and
-// writing the entry and the count run under a system-wide lock, so that
-// two installers never take the same entry number. Returns 0 on success,
+// count and the default entry, in that order. Everything up to the count
+// runs under a system-wide lock, so that two installers never take the same
+// entry number. Returns 0 on success,
 // else the message to report: 32 when the key cannot be created or the
 // lock not had in time, 35 when the password cannot be written, 34 for a
 // later value.

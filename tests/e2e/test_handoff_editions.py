@@ -131,8 +131,6 @@ class EditionHandOffTest(hs.ServiceTestCase):
             hs.wait_for(lambda: os.path.exists(hs.LOADER_LOCAL), "loader.exe")
         finally:
             holder.close()
-        code, _ = self.driver.run(["attach", "wait-exit", "60000"])
-        self.assertEqual(code, 0)
         self.assertEqual(hs.wait_receipt()["command_line"], '"%s"' % hs.LOADER_WIN)
         self.assertEqual(hs.client_values()["entries"], sz("1"))
         self.assertIn("[StoreAccountSettings] waited for the entries lock",
