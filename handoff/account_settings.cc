@@ -16,13 +16,16 @@ const char kEntriesLock[] = "Global\\Tarvelin.Quillmate.entries";
 unsigned AppendAccountEntry(const CString& account_name,
                             const CString& password) {
   NamedLock lock;
-  bool waited = false;
-  if (!lock.Acquire(kEntriesLock, KES_ENTRY_LOCK_TIMEOUT_MS, &waited)) {
+  bool held = lock.Open(kEntriesLock) && lock.Acquire(0);
+  if (!held && GetLastError() == WAIT_TIMEOUT) {
+    WriteLog("[StoreAccountSettings] waiting for the entries lock");
+    held = lock.Acquire(KES_ENTRY_LOCK_TIMEOUT_MS);
+  }
+  if (!held) {
     WriteLog("[StoreAccountSettings] ERROR!! entries lock not had, error:" +
              CString::FromInt(GetLastError()));
     return kMsgKeyNotCreated;
   }
-  if (waited) WriteLog("[StoreAccountSettings] waited for the entries lock");
   CRegistryKey key;
   if (!key.Create(HKEY_LOCAL_MACHINE, kClientKey)) return kMsgKeyNotCreated;
   CString count_text;

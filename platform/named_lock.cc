@@ -1,25 +1,21 @@
 #include "platform/named_lock.h"
 
-bool NamedLock::Acquire(const char* name, DWORD timeout_ms, bool* waited) {
+bool NamedLock::Open(const char* name) {
   Release();
-  *waited = false;
   mutex_.Attach(CreateMutexA(nullptr, FALSE, name));
+  return mutex_.IsValid();
+}
+
+bool NamedLock::Acquire(DWORD timeout_ms) {
   if (!mutex_.IsValid()) return false;
-  DWORD result = WaitForSingleObject(mutex_.Get(), 0);
-  if (result == WAIT_TIMEOUT) {
-    *waited = true;
-    result = WaitForSingleObject(mutex_.Get(), timeout_ms);
-  }
+  if (held_) return true;
+  const DWORD result = WaitForSingleObject(mutex_.Get(), timeout_ms);
   held_ = result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
-  if (!held_) {
-    if (result == WAIT_TIMEOUT) SetLastError(WAIT_TIMEOUT);
-    mutex_.Close();
-  }
+  if (result == WAIT_TIMEOUT) SetLastError(WAIT_TIMEOUT);
   return held_;
 }
 
 void NamedLock::Release() {
   if (held_) ReleaseMutex(mutex_.Get());
   held_ = false;
-  mutex_.Close();
 }

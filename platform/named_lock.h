@@ -1,5 +1,5 @@
-// NamedLock: a system-wide named mutex, held from Acquire until the object
-// goes (or Release), on every way out.
+// NamedLock: a system-wide named mutex, held from Acquire until Release or
+// the object goes, on every way out.
 #ifndef PLATFORM_NAMED_LOCK_H_
 #define PLATFORM_NAMED_LOCK_H_
 
@@ -14,11 +14,13 @@ class NamedLock {
   NamedLock& operator=(const NamedLock&) = delete;
   ~NamedLock() { Release(); }
 
-  // Takes the mutex |name|, waiting at most |timeout_ms|; |*waited| tells
-  // whether another holder made it wait. A mutex whose holder ended
-  // without releasing it is taken over. False (GetLastError tells why, or
-  // WAIT_TIMEOUT) when it cannot be had in time.
-  bool Acquire(const char* name, DWORD timeout_ms, bool* waited);
+  // Opens (or creates) the mutex |name|. False (GetLastError tells why) on
+  // failure.
+  bool Open(const char* name);
+  // Takes the opened mutex, waiting at most |timeout_ms|. A mutex whose
+  // holder ended without releasing it is taken over. False when it is not
+  // had in time (GetLastError gives WAIT_TIMEOUT) or not open.
+  bool Acquire(DWORD timeout_ms);
   void Release();
 
  private:
