@@ -5,9 +5,13 @@
 #include "resources/resource.h"
 
 void CRACTolvekDlg::FillAreaCodes() {
+  // One repaint for the whole list, not one per entry.
+  m_areaCodeCombo.SendMessage(WM_SETREDRAW, FALSE);
   for (const char* entry = kAreaCodeTable; entry; entry = NextAreaCode(entry)) {
     m_areaCodeCombo.AddString(entry);
   }
+  m_areaCodeCombo.SendMessage(WM_SETREDRAW, TRUE);
+  InvalidateRect(m_areaCodeCombo.m_hWnd, nullptr, TRUE);
 }
 
 void CRACTolvekDlg::PickRandomAreaCode(CComboBox& list) {

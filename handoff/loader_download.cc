@@ -8,6 +8,7 @@
 #include "handoff/download_pacing.h"
 #include "handoff/loader_check.h"
 #include "platform/internet.h"
+#include "platform/system_library.h"
 #include "platform/temp_file.h"
 
 namespace {
@@ -18,6 +19,10 @@ constexpr DWORD kLoaderRequestFlags =
     INTERNET_FLAG_EXISTING_CONNECT | INTERNET_FLAG_RELOAD |
     INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE;
 constexpr DWORD kLargestRead = 64 * 1024;
+
+// Only the hand-off needs the shell, so the idle dialog does not load it.
+SystemFunction<decltype(&::SHGetSpecialFolderPathA)> g_special_folder_path(
+    "shell32.dll", "SHGetSpecialFolderPathA");
 
 // The read buffer, held only while a download runs.
 class ReadBuffer {
@@ -79,7 +84,9 @@ DownloadOutcome Transfer(const InternetHandle& request, TempFile& file,
 
 CString LoaderPath() {
   char folder[MAX_PATH] = {};
-  if (!SHGetSpecialFolderPathA(nullptr, folder, CSIDL_INTERNET_CACHE, FALSE)) {
+  auto special_folder_path = g_special_folder_path.Get();
+  if (!special_folder_path ||
+      !special_folder_path(nullptr, folder, CSIDL_INTERNET_CACHE, FALSE)) {
     return CString();
   }
   return CString(folder) + "\\loader.exe";

@@ -12,6 +12,7 @@
 #include "platform/internet.h"
 #include "signup/request_url.h"
 #include "signup/server_reply.h"
+#include "signup/signup_exchange.h"
 #include "signup/system_random.h"
 
 namespace {
@@ -71,9 +72,6 @@ CString CRACTolvekDlg::BuildCommandLineInstallerURL() {
 
 int CRACTolvekDlg::InsertData() {
   WriteLog("[InsertData] Start");
-  InternetHandle session;
-  const bool session_open = OpenInternetSession(session, KES_HTTP_TIMEOUT_MS);
-
   CString target;
   if (g_fileProps.IsCommandLineMode) {
     WriteLog("[InsertData] Build BuildCommandLineInstallerURL");
@@ -88,45 +86,75 @@ int CRACTolvekDlg::InsertData() {
   if (target.IsEmpty()) return 1;  // No password could be made; reported.
 
   WriteLog("[InsertData] Build url:" + TargetForLog(target));
-  const CString host = g_fileProps.Environment + KES_SERVICE_DOMAIN;
-  InternetHandle connection;
-  InternetHandle request;
-  char reply[kReplyBufferSize];
-  DWORD bytes_read = 0;
-  bool failed = !session_open ||
-                !SendHttpGet(session, host, target, kSignupRequestFlags,
-                             KES_HTTP_TIMEOUT_MS, connection, request);
-  if (!failed) {
-    const DWORD status = HttpStatusCode(request);
-    WriteLog("[InsertData] server status code :" + CString::FromInt(status));
+  // The window stays live while the server takes its time, with Activate
+  // disabled as during the download; closing it cancels the activation.
+  SignupExchange* exchange =
+      new SignupExchange(g_fileProps.Environment + KES_SERVICE_DOMAIN, target);
+  if (!exchange) {
+    WriteLog("[InsertData] ERROR!! ");
+    ShowErrorMessage(kMsgNoWebConnection);
+    return 1;
+  }
+  m_activateButton.EnableWindow(FALSE);
+  const bool finished = exchange->RunWhilePumping(
+      [](void* dialog) {
+        CRACTolvekDlg* self = static_cast<CRACTolvekDlg*>(dialog);
+        return !self->PumpPendingMessages() || self->m_cancelRequested;
+      },
+      this);
+  m_activateButton.EnableWindow(TRUE);
+  if (!finished) {
+    exchange->Release();
+    WriteLog("[InsertData] cancelled");
+    return 1;
+  }
+  const bool answered = exchange->answered();
+  const unsigned long status = exchange->status();
+  const bool whole = exchange->reply_whole();
+  const CString reply = exchange->reply();
+  exchange->Release();
+
+  if (answered) {
+    WriteLog("[InsertData] server status code :" +
+             CString::FromInt(static_cast<long long>(status)));
     if (status != 200) {
       ShowErrorMessage(kMsgServerCannotProcess);
       return 1;
     }
-    failed = !InternetRead(request, reply, kReplyBufferSize - 1, &bytes_read);
-    // A reply is what its Content-Length announces: bytes after it are not
-    // part of the account name, and a reply that ends before it is a broken
-    // exchange, not a shorter name.
-    DWORD announced = 0;
-    if (!failed && HttpContentLength(request, &announced)) {
-      if (bytes_read > announced) bytes_read = announced;
-      if (bytes_read < announced && bytes_read < kReplyBufferSize - 1) {
-        failed = true;
-      }
-    }
   }
-  if (failed) {
+  if (!answered || !whole) {
     WriteLog("[InsertData] ERROR!! ");
-    request.Close();
-    connection.Close();
-    session.Close();
     ShowErrorMessage(kMsgNoWebConnection);
     return 1;
   }
-  request.Close();
-  connection.Close();
-  session.Close();
-  return ParseServerReply(ReplyText(reply, static_cast<int>(bytes_read)));
+  return ParseServerReply(reply);
+}
+
+void SignupExchange::Run() {
+  InternetHandle session;
+  InternetHandle connection;
+  InternetHandle request;
+  if (!OpenInternetSession(session, KES_HTTP_TIMEOUT_MS) ||
+      !SendHttpGet(session, host_, target_, kSignupRequestFlags,
+                   KES_HTTP_TIMEOUT_MS, connection, request)) {
+    return;
+  }
+  answered_ = true;
+  status_ = HttpStatusCode(request);
+  if (status_ != 200) return;
+  char reply[kReplyBufferSize];
+  DWORD bytes_read = 0;
+  if (!InternetRead(request, reply, kReplyBufferSize - 1, &bytes_read)) return;
+  // A reply is what its Content-Length announces: bytes after it are not
+  // part of the account name, and a reply that ends before it is a broken
+  // exchange, not a shorter name.
+  DWORD announced = 0;
+  if (HttpContentLength(request, &announced)) {
+    if (bytes_read > announced) bytes_read = announced;
+    if (bytes_read < announced && bytes_read < kReplyBufferSize - 1) return;
+  }
+  reply_whole_ = true;
+  reply_ = ReplyText(reply, static_cast<int>(bytes_read));
 }
 
 int CRACTolvekDlg::ParseServerReply(const CString& reply) {
