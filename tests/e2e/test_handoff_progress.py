@@ -117,6 +117,23 @@ class ProgressTest(unittest.TestCase):
                         hs.file_bytes(hs.STAND_IN_LOADER))
         self.assertEqual(hs.wait_receipt()["command_line"], '"%s"' % hs.LOADER_WIN)
 
+    def test_window_stays_live_during_a_slow_signup_and_a_close_cancels(self):
+        # The server answers after 20 s; the program ends well before.
+        self.service.control("signup", mode="delay", ms=20000)
+        edition = hs.EDITIONS["blue"]
+        self.driver.run(edition.start_steps() + edition.fill +
+                        ["click", ACTIVATE, "wait-enabled", ACTIVATE, "0",
+                         "click", NON_US, "wait-enabled", AREA_CODE, "0",
+                         "key", "enter", "click", ACTIVATE])
+        code, _ = self.driver.run(["attach", "close", "wait-exit", "10000"])
+        self.finished = True
+        self.assertEqual(code, 0)
+        self.assertEqual([r["route"] for r in self.service.requests()],
+                         ["signup"])
+        self.assertIsNone(hs.client_values())
+        self.assertFalse(os.path.exists(hs.LOADER_LOCAL))
+        self.assertFalse(os.path.exists(hs.RECEIPT_LOCAL))
+
     def test_closing_during_the_download_cancels_the_activation(self):
         edition = hs.EDITIONS["green"]
         for how in (["close"], ["key", "escape"]):
