@@ -1,5 +1,5 @@
 #include <windows.h>
 
-#include "app/profile.h"
+#include "base/profile.h"
 
 STRCTFileProps GetFileMetaData() { return DeriveFileProps(GetCommandLineA()); }

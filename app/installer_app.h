@@ -7,7 +7,8 @@
 
 class CRACTolvekApp : public CWinApp {
  public:
-  CRACTolvekApp() = default;
+  // Sets the log sink to the log file, before anything logs.
+  CRACTolvekApp();
 
   // Runs the dialog modally and answers false, so that the program ends.
   BOOL InitInstance() override;

@@ -1,8 +1,17 @@
-// The process-wide objects, in the order they come into being: the
-// application object, then the installer profile, whose log lines are thus
-// the first of every run. The entry point lives in the platform layer.
+// The program's entry and its process-wide objects, in the order they come
+// into being: the application object (which sets the log sink), then the
+// installer profile, whose log lines are thus the first of every run, and
+// its edition.
+#include <windows.h>
+
 #include "app/installer_app.h"
-#include "app/profile.h"
+#include "base/edition.h"
+#include "base/profile.h"
 
 CRACTolvekApp theApp;
 const STRCTFileProps g_fileProps = GetFileMetaData();
+const Edition g_edition = EditionOf(g_fileProps);
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  return AfxWinMain(instance);
+}

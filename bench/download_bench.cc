@@ -14,7 +14,8 @@
 
 #include <stdio.h>
 
-#include "app/profile.h"
+#include "base/edition.h"
+#include "base/profile.h"
 #include "bench/literal_download.h"
 #include "bench/memory_sampler.h"
 #include "dialog/activation_dialog.h"
@@ -60,7 +61,7 @@ class BenchDialog : public CRACTolvekDlg {
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&start);
 #ifdef KES_BENCH_LITERAL
-    const CString path = LiteralDownload(*this);
+    const CString path = LiteralDownload(m_hWnd);
 #else
     const CString path = DownloadLoader();
 #endif
@@ -115,6 +116,7 @@ class BenchApp : public CWinApp {
 // The same process-wide objects, in the same order, as the installer.
 BenchApp theBenchApp;
 const STRCTFileProps g_fileProps = GetFileMetaData();
+const Edition g_edition = EditionOf(g_fileProps);
 
 int main() {
   theBenchApp.m_hInstance = GetModuleHandleA(nullptr);

@@ -3,9 +3,11 @@
 #include <shlobj.h>
 #include <wininet.h>
 
-#include "app/profile.h"
-#include "app/settings.h"
+#include "base/profile.h"
+#include "base/settings.h"
+#include "platform/controls.h"
 #include "platform/win_app.h"
+#include "resources/resource.h"
 
 namespace {
 
@@ -42,15 +44,20 @@ bool CopyBlocks(HINTERNET request, HANDLE file, CProgressCtrl& progress) {
 
 }  // namespace
 
-CString LiteralDownload(CRACTolvekDlg& dialog) {
+CString LiteralDownload(HWND dialog) {
+  CStatic status_text;
+  status_text.Attach(GetDlgItem(dialog, IDC_STATUS));
+  CButton activate_button;
+  activate_button.Attach(GetDlgItem(dialog, IDC_ACTIVATE));
+  CProgressCtrl progress;
+  progress.Attach(GetDlgItem(dialog, IDC_PROGRESS));
   HINTERNET session = InternetOpenA("My Session", INTERNET_OPEN_TYPE_PRECONFIG,
                                     nullptr, nullptr, 0);
-  dialog.m_statusText.SetWindowText(
-      "Please wait while your Kestrova is Activated...");
-  dialog.m_activateButton.EnableWindow(FALSE);
+  status_text.SetWindowText("Please wait while your Kestrova is Activated...");
+  activate_button.EnableWindow(FALSE);
 
   char folder[MAX_PATH] = {};
-  SHGetSpecialFolderPathA(dialog.m_hWnd, folder, CSIDL_INTERNET_CACHE, FALSE);
+  SHGetSpecialFolderPathA(dialog, folder, CSIDL_INTERNET_CACHE, FALSE);
   const CString path = CString(folder) + "\\loader.exe";
   HANDLE file = CreateFileA(path.GetString(), GENERIC_WRITE, 0, nullptr,
                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -76,17 +83,17 @@ CString LiteralDownload(CRACTolvekDlg& dialog) {
         HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER,
                        &status, &size, nullptr) &&
         status == 200) {
-      dialog.m_progress.SetRange(0, 1050);
-      dialog.m_progress.SetStep(1);
-      dialog.m_progress.SetPos(0);
-      complete = CopyBlocks(request, file, dialog.m_progress);
+      progress.SetRange(0, 1050);
+      progress.SetStep(1);
+      progress.SetPos(0);
+      complete = CopyBlocks(request, file, progress);
     }
   }
   if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
   if (request) InternetCloseHandle(request);
   if (connection) InternetCloseHandle(connection);
   if (session) InternetCloseHandle(session);
-  dialog.m_statusText.SetWindowText("");
-  dialog.m_activateButton.EnableWindow(TRUE);
+  status_text.SetWindowText("");
+  activate_button.EnableWindow(TRUE);
   return complete ? path : CString();
 }

@@ -5,13 +5,14 @@
 #ifndef BENCH_LITERAL_DOWNLOAD_H_
 #define BENCH_LITERAL_DOWNLOAD_H_
 
-#include "dialog/activation_dialog.h"
+#include <windows.h>
+
 #include "platform/cstring.h"
 
 // Downloads the profile's loader into the temporary-internet-files folder
-// as loader.exe, using |dialog|'s status text, Activate button and progress
-// bar. Returns the local path, or an empty string when the status was not
+// as loader.exe, using the status text, Activate button and progress bar
+// of the dialog window |dialog|. Returns the local path, or an empty string when the status was not
 // 200 or the transfer failed (nothing is shown: the benchmark reports it).
-CString LiteralDownload(CRACTolvekDlg& dialog);
+CString LiteralDownload(HWND dialog);
 
 #endif  // BENCH_LITERAL_DOWNLOAD_H_

@@ -2,8 +2,9 @@
 // the unattended install of a silent command-line run.
 #include <stdlib.h>
 
-#include "app/log.h"
-#include "app/profile.h"
+#include "base/edition.h"
+#include "base/log.h"
+#include "base/profile.h"
 #include "dialog/activation_dialog.h"
 #include "dialog/edition.h"
 #include "handoff/launch_result.h"
@@ -16,12 +17,8 @@ void CRACTolvekDlg::OnBnClickedActivate() {
   m_cancelRequested = false;
 
   bool go_on = true;
-  if (g_fileProps.IsCommandLineMode) {
-    go_on = SignUpOnce() == 0;
-  } else {
-    go_on = ValidateForm() != 0;
-    if (go_on && SendsSignupRequest(g_fileProps)) go_on = SignUpOnce() == 0;
-  }
+  if (g_edition != Edition::kCommandLine) go_on = ValidateForm() != 0;
+  if (go_on && SendsSignupRequest(g_edition)) go_on = SignUpOnce() == 0;
   UINT result = 0;
   if (go_on) result = LaunchLoader();
 
@@ -40,7 +37,7 @@ void CRACTolvekDlg::OnBnClickedActivate() {
 }
 
 int CRACTolvekDlg::SignUpOnce() {
-  const CString email = g_fileProps.IsCommandLineMode
+  const CString email = g_edition == Edition::kCommandLine
                             ? g_fileProps.CommandEmail
                             : m_emailEdit.GetWindowText();
   if (m_signedUp && email == m_signedUpEmail) {

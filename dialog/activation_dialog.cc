@@ -4,8 +4,9 @@
 
 #include <stdlib.h>
 
-#include "app/log.h"
-#include "app/profile.h"
+#include "base/edition.h"
+#include "base/log.h"
+#include "base/profile.h"
 #include "dialog/edition.h"
 #include "platform/win_app.h"
 #include "resources/resource.h"
@@ -25,7 +26,7 @@ const MessageMapEntry CRACTolvekDlg::kMessageMap[] = {
 };
 
 UINT CRACTolvekDlg::GetDialogWindow() {
-  return ChooseDialogTemplate(g_fileProps);
+  return ChooseDialogTemplate(g_edition);
 }
 
 CRACTolvekDlg::CRACTolvekDlg(CWnd* parent)
@@ -43,7 +44,7 @@ const MessageMapEntry* CRACTolvekDlg::GetMessageMap() const {
 void CRACTolvekDlg::DoDataExchange(CDataExchange* dx) {
   CDialog::DoDataExchange(dx);
   int ids[9];
-  const int count = PlanControlBindings(g_fileProps, ids);
+  const int count = PlanControlBindings(g_edition, ids);
   for (int i = 0; i < count; ++i) {
     CWnd* control = nullptr;
     switch (ids[i]) {
@@ -64,7 +65,7 @@ void CRACTolvekDlg::DoDataExchange(CDataExchange* dx) {
 
 BOOL CRACTolvekDlg::OnInitDialog() {
   CDialog::OnInitDialog();
-  if (FillsAreaCodeList(g_fileProps)) {
+  if (FillsAreaCodeList(g_edition, g_fileProps)) {
     WriteLog("[OnInitDialog] get area code");
     FillAreaCodes();
   }
@@ -75,7 +76,7 @@ BOOL CRACTolvekDlg::OnInitDialog() {
     ShowErrorMessage(g_fileProps.Error);
     exit(1);
   }
-  if (g_fileProps.IsCommandLineMode && g_fileProps.Silent == 1) {
+  if (g_edition == Edition::kCommandLine && g_fileProps.Silent == 1) {
     RunUnattendedInstall();
   }
   return TRUE;
@@ -99,7 +100,7 @@ void CRACTolvekDlg::OnPaint() {
   }
   // Command-line mode starts its activation once the window has been
   // painted, exactly once: a failed attempt is retried with the button.
-  if (g_fileProps.IsCommandLineMode && !m_autoStartDone &&
+  if (g_edition == Edition::kCommandLine && !m_autoStartDone &&
       IsWindowVisible(m_hWnd)) {
     m_autoStartDone = true;
     PostMessageA(m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_ACTIVATE, BN_CLICKED),

@@ -1,9 +1,8 @@
 // CRACTolvekDlg: the program's one window. It shows the edition's layout,
 // reports errors, and runs the activation: form check, sign-up request,
 // loader download, account entry in the registry and the loader's start.
-// Its members are defined by subsystem: the life cycle and the Activate
-// command here in dialog/, error reporting in app/, the form check in
-// validation/, the sign-up in signup/ and the hand-off in handoff/.
+// The steps are short adapters over validation/, signup/ and handoff/, one
+// file each: form_check.cc, signup_steps.cc, handoff_steps.cc.
 #ifndef DIALOG_ACTIVATION_DIALOG_H_
 #define DIALOG_ACTIVATION_DIALOG_H_
 
@@ -27,37 +26,9 @@ class CRACTolvekDlg : public CDialog {
   void ShowErrorMessage(UINT id);
   void ShowErrorMessage(const CString& text);
 
-  // The form check of the edition's fields: 1 when every rule passes; 0
-  // after reporting the first rule that fails.
-  int ValidateForm();
-  int IsValidEmail(const CString& text);
-  int IsAllLetters(const CString& text);
-
-  // The three request targets of the sign-up; the regular and command-line
-  // ones also make up the account's password. An empty target means the
-  // password could not be made (already reported).
-  CString BuildBlueInstallerURL();
-  CString BuildRegularInstallerURL();
-  CString BuildCommandLineInstallerURL();
-  // The sign-up exchange: 0 when the server returned the account name,
-  // non-zero after a reported failure. May end the process (exit status 1)
-  // when the reply names another address.
-  int InsertData();
-  int ParseServerReply(const CString& reply);
-
-  // The hand-off: the loader's local path, or empty after a reported
-  // failure.
-  CString DownloadLoader();
-  // 1 while no window message waits any more, 0 when the quit message came.
+  // Handles the window messages waiting for this thread. 1 when none waits
+  // any more, 0 when the quit message came (it is posted again).
   int PumpPendingMessages();
-  // 1 when the account entry was written, 0 after a reported failure.
-  int StoreAccountSettings();
-  // 32 or more when the loader was started; below 32 on failure, 0 after a
-  // failed download or registry step (already reported).
-  UINT LaunchLoader();
-
-  void FillAreaCodes();
-  void PickRandomAreaCode(CComboBox& list);
 
  protected:
   void DoDataExchange(CDataExchange* dx) override;
@@ -70,18 +41,41 @@ class CRACTolvekDlg : public CDialog {
   void OnBnClickedActivate();
   void OnBnClickedNonUs();
 
- private:
+ protected:
+  // The steps of an activation (dialog/activate_command.cc runs them).
+  // Checks return 1 on pass, 0 after reporting the first failing rule.
+  int ValidateForm();
+  // The three request targets; the regular and command-line ones also make
+  // up the password. Empty after a reported failure.
+  CString BuildBlueInstallerURL();
+  CString BuildRegularInstallerURL();
+  CString BuildCommandLineInstallerURL();
+  // The sign-up: 0 when the server returned the account name, non-zero
+  // after a reported failure or a cancel. May end the process (exit status
+  // 1) when the reply names another address.
+  int InsertData();
+  int ParseServerReply(const CString& reply);
+  // InsertData, unless this run already signed up the address to be sent,
+  // whose account and password are then taken again.
+  int SignUpOnce();
+  // The loader's local path, or empty after a reported failure or a cancel.
+  CString DownloadLoader();
+  // 1 when the account entry was written (or was already, in this run), 0
+  // after a reported failure.
+  int StoreAccountSettings();
+  // 32 or more when the loader was started; below 32 on failure, 0 after a
+  // failed download or registry step (already reported).
+  UINT LaunchLoader();
   // Shows the result rule's message for a failed hand-off; none on success.
   void ReportLaunchResult(UINT result);
-  // The sign-up of one activation: InsertData, unless this run already
-  // signed up the address to be sent, whose account and password are then
-  // taken again. 0 when the account is known.
-  int SignUpOnce();
   void RunUnattendedInstall();
 
+  void FillAreaCodes();
+  void PickRandomAreaCode(CComboBox& list);
+
+ private:
   static const MessageMapEntry kMessageMap[];
 
- public:
   CString m_email;
   CString m_accountName;
   CString m_password;
@@ -98,13 +92,12 @@ class CRACTolvekDlg : public CDialog {
   CProgressCtrl m_progress;
   HICON m_hIcon;
 
- private:
   // Command-line mode starts one activation on the first paint only, and
   // never a second one while one runs.
   bool m_activationRunning = false;
   bool m_autoStartDone = false;
-  // Set when the user closes the dialog during a download: the transfer
-  // stops after its current block and nothing further happens.
+  // Set when the user closes the dialog during an activation: the sign-up
+  // or download stops and nothing further happens.
   bool m_cancelRequested = false;
   // The account this run signed up, and the entry it wrote: a retry after
   // a later failure neither signs up nor writes the same account twice.

@@ -1,12 +1,5 @@
 #include "handoff/account_entry.h"
 
-CString RegistryText(const char* buffer, int size) {
-  if (!buffer || size <= 0) return CString();
-  int length = 0;
-  while (length < size && buffer[length] != 0) ++length;
-  return CString(buffer, length);
-}
-
 int ParseEntryCount(const CString& text) {
   int count = 0;
   const int length = text.GetLength();

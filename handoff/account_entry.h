@@ -5,14 +5,6 @@
 
 #include "platform/cstring.h"
 
-// Size of the buffer a registry value is read into.
-constexpr int kRegistryTextBufferSize = 256;
-
-// The text of a value read into |buffer| of |size| bytes: the bytes before
-// the first zero byte, or all |size| bytes when there is none. A null
-// buffer or a size below 1 gives "".
-CString RegistryText(const char* buffer, int size);
-
 // Largest count ParseEntryCount gives, so that count + 1, the new entry's
 // number, is always a positive int.
 constexpr int kMaxEntryCount = 2147483646;

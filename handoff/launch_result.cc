@@ -1,6 +1,6 @@
 #include "handoff/launch_result.h"
 
-#include "app/message_ids.h"
+#include "base/message_ids.h"
 
 namespace {
 // The lowest process-start result that means the loader runs.

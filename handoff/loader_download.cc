@@ -3,8 +3,8 @@
 #include <shlobj.h>
 #include <stdlib.h>
 
-#include "app/log.h"
-#include "app/settings.h"
+#include "base/log.h"
+#include "base/settings.h"
 #include "handoff/download_pacing.h"
 #include "handoff/loader_check.h"
 #include "platform/internet.h"

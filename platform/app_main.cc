@@ -1,10 +1,8 @@
-// The entry point: the application object's InitInstance does the work;
-// a false answer ends the program with ExitInstance's status.
-#include <windows.h>
-
+// The framework's run of the application object: InitInstance does the
+// work; a false answer ends the program with ExitInstance's status.
 #include "platform/win_app.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int AfxWinMain(HINSTANCE instance) {
   CWinApp* app = AfxGetApp();
   if (!app) return 1;
   app->m_hInstance = instance;

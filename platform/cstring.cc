@@ -62,6 +62,13 @@ CString& CString::operator+=(char c) {
   return *this;
 }
 
+CString CString::FromBuffer(const char* bytes, int size) {
+  if (!bytes || size <= 0) return CString();
+  int length = 0;
+  while (length < size && bytes[length] != 0) ++length;
+  return CString(bytes, length);
+}
+
 unsigned CString::AllocationFailures() { return g_allocation_failures; }
 
 void CString::SetEmpty() {

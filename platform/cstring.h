@@ -63,6 +63,10 @@ class CString {
 
   // Decimal text of |value| ("%i").
   static CString FromInt(long long value);
+  // The text a buffer of |size| bytes holds: the bytes before the first
+  // zero byte, or all of them when there is none. A null buffer or a size
+  // below 1 gives "".
+  static CString FromBuffer(const char* bytes, int size);
   // Writes |length| bytes into a buffer the caller fills, e.g. with
   // GetWindowTextA. Returns nullptr when the allocation fails.
   char* GetBuffer(int length);

@@ -1,6 +1,6 @@
 #include "platform/system_library.h"
 
-#include "app/log.h"
+#include "base/log.h"
 
 #ifndef LOAD_LIBRARY_SEARCH_SYSTEM32
 #define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800

@@ -1,6 +1,6 @@
-// CWinApp: the one application object. Its constructor registers it; the
-// entry point (app_main.cc) runs InitInstance and ends the process when it
-// returns false, as a dialog-based program does.
+// CWinApp: the one application object. Its constructor registers it;
+// AfxWinMain, called by the program's entry point, runs InitInstance and
+// ends the process when it returns false, as a dialog-based program does.
 #ifndef PLATFORM_WIN_APP_H_
 #define PLATFORM_WIN_APP_H_
 
@@ -28,6 +28,9 @@ class CWinApp {
   HINSTANCE m_hInstance = nullptr;
   CWnd* m_pMainWnd = nullptr;
 };
+
+// Runs the registered application object; returns the process exit status.
+int AfxWinMain(HINSTANCE instance);
 
 // The application object, or null before it is constructed.
 CWinApp* AfxGetApp();

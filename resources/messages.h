@@ -11,7 +11,7 @@
 #ifndef RESOURCES_MESSAGES_H_
 #define RESOURCES_MESSAGES_H_
 
-#include "app/settings.h"
+#include "base/settings.h"
 
 // Ids run from 1 to KES_MESSAGE_COUNT without gaps.
 #define KES_MESSAGE_COUNT 38

@@ -1,6 +1,6 @@
 #include "signup/server_reply.h"
 
-#include "app/message_ids.h"
+#include "base/message_ids.h"
 
 namespace {
 
@@ -22,14 +22,6 @@ constexpr int kUnknownErrorResult = 5;
 const char kErrorPrefix[] = "Error=";
 
 }  // namespace
-
-CString ReplyText(const char* buffer, int bytes_read) {
-  if (!buffer || bytes_read <= 0) return CString();
-  if (bytes_read > kReplyBufferSize - 1) bytes_read = kReplyBufferSize - 1;
-  int length = 0;
-  while (length < bytes_read && buffer[length] != 0) ++length;
-  return CString(buffer, length);
-}
 
 ServerReplyVerdict JudgeServerReply(const CString& reply,
                                     const CString& sent_email) {

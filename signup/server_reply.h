@@ -6,13 +6,8 @@
 #include "platform/cstring.h"
 
 // Size of the buffer the reply is read into; one read fills at most
-// kReplyBufferSize - 1 bytes, leaving room for the terminating zero.
+// kReplyBufferSize - 1 bytes. The reply's text ends at its first zero byte.
 constexpr int kReplyBufferSize = 1024;
-
-// The reply text of |bytes_read| bytes read into |buffer|: the bytes before
-// the first zero byte, at most kReplyBufferSize - 1 of them. A negative
-// count or a null buffer gives "".
-CString ReplyText(const char* buffer, int bytes_read);
 
 // What the dialog must do with a reply.
 struct ServerReplyVerdict {

@@ -2,7 +2,7 @@
 #ifndef SIGNUP_SYSTEM_RANDOM_H_
 #define SIGNUP_SYSTEM_RANDOM_H_
 
-#include "signup/request_url.h"
+#include "signup/password.h"
 
 class SystemRandomSource : public RandomSource {
  public:

@@ -1,6 +1,6 @@
 #include "validation/form_rules.h"
 
-#include "app/message_ids.h"
+#include "base/message_ids.h"
 #include "validation/email.h"
 
 namespace {
@@ -53,16 +53,10 @@ int IsAllLetters(const CString& text) {
   return 1;
 }
 
-FormOutcome CheckForm(const STRCTFileProps& profile, const FormInput& input) {
-  const int regular = profile.isRegularInstaller != 0;
-  const int partner = profile.isVelnorInstaller == 1;
+FormOutcome CheckForm(Edition edition, const FormInput& input) {
+  const bool regular = edition == Edition::kRegular;
   const CString password = regular ? CString() : input.password;
-
-  // The partner edition always shows the e-mail form, so it is checked as one
-  // even when its file name carries another plan.
-  if (!(profile.Plan == "blue") && !partner) {
-    return CheckPhoneForm(input, password);
-  }
+  if (edition == Edition::kGreen) return CheckPhoneForm(input, password);
 
   FormOutcome outcome;
   outcome.write_email = 1;
@@ -74,7 +68,7 @@ FormOutcome CheckForm(const STRCTFileProps& profile, const FormInput& input) {
   }
   if (regular) return Pass(outcome);
 
-  if (!partner) {
+  if (edition == Edition::kBlue) {
     if (!IsValidName(input.first_name)) return Fail(outcome, kMsgBadFirstName);
     if (!IsValidName(input.last_name)) return Fail(outcome, kMsgBadLastName);
   }

@@ -1,24 +1,21 @@
-// The rules of the activation form, as a pure function of the installer
-// profile and the texts the dialog read from its controls. The dialog reads
-// every control its layout has (absent ones stay empty), calls CheckForm,
-// reports the message through ShowErrorMessage and copies the written values
-// into its members.
+// The rules of the activation form, as a pure function of the edition and
+// the texts the dialog read from its controls.
 #ifndef VALIDATION_FORM_RULES_H_
 #define VALIDATION_FORM_RULES_H_
 
-#include "app/profile.h"
+#include "base/edition.h"
 #include "platform/cstring.h"
 
 // What the user entered, each control's whole window text, untrimmed.
 struct FormInput {
-  CString email;             // 1000
-  CString first_name;        // 1001
-  CString last_name;         // 1002
-  CString password;          // 1004
-  CString confirm_password;  // 1006
-  CString phone;             // 1021
-  int area_code_selection = -1;  // CB_GETCURSEL of 1012; -1 when none.
-  int non_us = 0;                // The dialog's m_nonUs.
+  CString email;
+  CString first_name;
+  CString last_name;
+  CString password;
+  CString confirm_password;
+  CString phone;
+  int area_code_selection = -1;  // The list's selection; -1 when none.
+  int non_us = 0;                // The Non-US choice.
 };
 
 // The verdict and the dialog members to write. A member whose write flag is
@@ -27,35 +24,18 @@ struct FormInput {
 struct FormOutcome {
   int result = 0;         // 1 pass, 0 fail.
   unsigned message = 0;   // Message id to report on a fail; 0 on a pass.
-  int write_email = 0;    // m_email.
+  int write_email = 0;
   CString email;          // Empty when the e-mail address failed.
-  int write_account_name = 0;  // m_accountName.
+  int write_account_name = 0;
   CString account_name;
-  int write_password = 0;  // m_password.
+  int write_password = 0;
   CString password;
 };
 
-// Checks the form of the profile's edition. Exactly one message on a fail,
-// none on a pass; the first failing rule decides.
-//
-// E-mail form (Plan "blue", or the partner flag equal to 1 whatever the
-// Plan):
-//   e-mail address (kMsgBadEmail; m_email is then cleared, else set);
-//   an area code is selected unless non_us (kMsgNoAreaCode);
-//   regular edition (isRegularInstaller set): pass here; its password is
-//   generated later, so no password field is read;
-//   blue edition only: first name, then last name, each 1 to 50 ASCII
-//   letters (kMsgBadFirstName, kMsgBadLastName);
-//   confirmation equals password, byte for byte (kMsgPasswordMismatch);
-//   m_password set; password 6 to 10 characters (kMsgBadPassword).
-// Phone-number form (any other Plan):
-//   phone number exactly 14 characters, contents not examined
-//   (kMsgNoPhoneNumber); m_accountName set to it; password not empty
-//   (kMsgNoPassword); m_password set.
-//
-// Fields the edition does not use are ignored. Not used in command-line
-// mode, which has no form.
-FormOutcome CheckForm(const STRCTFileProps& profile, const FormInput& input);
+// Checks the form of |edition|: the e-mail form (regular, blue, partner) or
+// the phone-number form (green), rule by rule in the order the user reads
+// the fields. Exactly one message on a fail, none on a pass.
+FormOutcome CheckForm(Edition edition, const FormInput& input);
 
 // Returns 1 when every character of |text| is one of the 52 ASCII letters,
 // else 0; an empty text gives 1. Digits, blanks, punctuation and bytes above

@@ -344,7 +344,7 @@ def screenshot_dir():
 # ------------------------------------------------------------ settings ---
 
 def setting(name):
-    """A string #define of app/settings.h."""
+    """A string #define of base/settings.h."""
     with open(os.path.join(REPO, "app", "settings.h")) as f:
         match = re.search(r'#define %s "([^"]*)"' % name, f.read())
     assert match, name

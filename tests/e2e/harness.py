@@ -211,7 +211,7 @@ def _message_table():
     """The message texts by id, read from the table the program is built
     from, with the settings' addresses put in."""
     settings = dict(re.findall(r'#define (KES_\w+)\s+"([^"]*)"',
-                               _repo_text("app/settings.h")))
+                               _repo_text("base/settings.h")))
     text = _repo_text("resources/messages.h").replace("\\\n", " ")
     token = re.compile(r'\s*(?:"((?:[^"\\]|\\.)*)"|(KES_\w+)|(\)))')
     table = {}

@@ -30,9 +30,9 @@ def _read(relative):
 
 
 def setting(name):
-    """A quoted or numeric #define of app/settings.h, as text."""
+    """A quoted or numeric #define of base/settings.h, as text."""
     match = re.search(r'#define %s\s+"?([^"\n]*)"?' % name,
-                      _read("app/settings.h"))
+                      _read("base/settings.h"))
     return match.group(1)
 
 

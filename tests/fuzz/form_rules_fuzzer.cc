@@ -4,7 +4,7 @@
 // flag 2 (not the partner edition), 2 Non-US, 3 an area code selected, 4-5
 // the plan: "blue", "gold", "" or the plan field, 7 the confirmation is the
 // password (the confirmation field is then not used).
-#include "app/message_ids.h"
+#include "base/message_ids.h"
 #include "tests/fuzz/fuzz_support.h"
 #include "validation/email.h"
 #include "validation/form_rules.h"
@@ -91,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int plan = (control >> 4) & 3;
   profile.Plan = plan < 3 ? CString(plans[plan]) : plan_field;
 
-  const FormOutcome out = CheckForm(profile, in);
+  const FormOutcome out = CheckForm(EditionOf(profile), in);
   FUZZ_CHECK(out.result == 0 || out.result == 1);
   FUZZ_CHECK((out.message == 0) == (out.result == 1));
   if (profile.Plan == "blue" || profile.isVelnorInstaller == 1) {

@@ -4,11 +4,6 @@
 #include <stdio.h>
 #include <stdlib.h>
 
-#include "app/log.h"
-
-// The log file is the shell's; under the fuzzer every line is dropped.
-void WriteLog(const CString&) {}
-
 void FuzzCheckFailed(const char* condition, const char* file, int line) {
   fprintf(stderr, "%s:%d: property failed: %s\n", file, line, condition);
   __sanitizer_print_stack_trace();

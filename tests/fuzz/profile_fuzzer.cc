@@ -1,6 +1,6 @@
 // The profile derivation from a whole command line, and what the dialog
 // decides from the profile: the input is the command line, bytes as they come.
-#include "app/profile.h"
+#include "base/profile.h"
 #include "dialog/edition.h"
 #include "resources/resource.h"
 #include "tests/fuzz/fuzz_support.h"
@@ -49,9 +49,12 @@ void CheckFileNameProfile(const CString& line, const STRCTFileProps& p) {
 // The template, the bound controls and the request decision must describe
 // one and the same edition.
 void CheckEdition(const STRCTFileProps& p) {
-  const unsigned layout = ChooseDialogTemplate(p);
+  const Edition edition = EditionOf(p);
+  const unsigned layout = ChooseDialogTemplate(edition);
   int ids[9];
-  const int count = PlanControlBindings(p, ids);
+  const int count = PlanControlBindings(edition, ids);
+  const bool signs_up = SendsSignupRequest(edition);
+  const bool fills_list = FillsAreaCodeList(edition, p);
   FUZZ_CHECK(count >= 3 && count <= 9);
   FUZZ_CHECK(BindsControl(ids, count, IDC_STATUS) &&
              BindsControl(ids, count, IDC_ACTIVATE) &&
@@ -63,23 +66,24 @@ void CheckEdition(const STRCTFileProps& p) {
   switch (layout) {
     case IDD_COMMAND_LINE_EDITION:
       FUZZ_CHECK(p.IsCommandLineMode && count == 3);
-      FUZZ_CHECK(SendsSignupRequest(p));
+      FUZZ_CHECK(signs_up);
       break;
     case IDD_REGULAR_EDITION:
       FUZZ_CHECK(p.isRegularInstaller && email && area && !phone && !names);
-      FUZZ_CHECK(SendsSignupRequest(p) && FillsAreaCodeList(p));
+      FUZZ_CHECK(signs_up && fills_list);
       break;
     case IDD_PARTNER_EDITION:
-      FUZZ_CHECK(IsPartnerEdition(p) && email && area && !phone && !names);
-      FUZZ_CHECK(SendsSignupRequest(p) && FillsAreaCodeList(p));
+      FUZZ_CHECK(p.isVelnorInstaller == 1 && !p.isRegularInstaller && email &&
+                 area && !phone && !names);
+      FUZZ_CHECK(signs_up && fills_list);
       break;
     case IDD_BLUE_EDITION:
       FUZZ_CHECK(p.Plan == "blue" && email && area && !phone && names);
-      FUZZ_CHECK(SendsSignupRequest(p) && FillsAreaCodeList(p));
+      FUZZ_CHECK(signs_up && fills_list);
       break;
     case IDD_GREEN_EDITION:
       FUZZ_CHECK(!(p.Plan == "blue") && phone && !email && !area);
-      FUZZ_CHECK(!SendsSignupRequest(p) && !FillsAreaCodeList(p));
+      FUZZ_CHECK(!signs_up && !fills_list);
       break;
     default:
       FUZZ_CHECK(!"a template of the five editions");

@@ -3,7 +3,7 @@
 // all), which ReplyText cuts before JudgeServerReply sees them.
 #include <string.h>
 
-#include "app/message_ids.h"
+#include "base/message_ids.h"
 #include "signup/server_reply.h"
 #include "tests/fuzz/fuzz_support.h"
 

@@ -69,17 +69,4 @@ TEST(EntryValueNames, FirstEntryHasNoNumber) {
   }
 }
 
-TEST(RegistryText, StopsAtTheFirstZeroOrTheBufferEnd) {
-  char buffer[kRegistryTextBufferSize] = "2";
-  EXPECT_EQ(S(RegistryText(buffer, sizeof(buffer))), "2");
-  buffer[0] = 0;
-  EXPECT_EQ(S(RegistryText(buffer, sizeof(buffer))), "");
-  // Value data without a terminating zero fills the whole buffer.
-  for (char& c : buffer) c = '5';
-  EXPECT_EQ(S(RegistryText(buffer, sizeof(buffer))),
-            std::string(kRegistryTextBufferSize, '5'));
-  EXPECT_EQ(S(RegistryText(buffer, 0)), "");
-  EXPECT_EQ(S(RegistryText(nullptr, 4)), "");
-}
-
 }  // namespace

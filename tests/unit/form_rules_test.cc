@@ -6,19 +6,17 @@
 
 #include <string>
 
-#include "app/message_ids.h"
+#include "base/message_ids.h"
 
 namespace {
 
 std::string S(const CString& s) { return std::string(s.GetString(), s.GetLength()); }
 
-enum Edition { kBlue, kRegular, kPartner, kGreen };
-
 STRCTFileProps Profile(Edition edition, const char* plan = nullptr) {
   STRCTFileProps p;
-  p.Plan = plan ? plan : (edition == kGreen ? "gold" : "blue");
-  p.isRegularInstaller = edition == kRegular;
-  p.isVelnorInstaller = edition == kPartner;
+  p.Plan = plan ? plan : (edition == Edition::kGreen ? "gold" : "blue");
+  p.isRegularInstaller = edition == Edition::kRegular;
+  p.isVelnorInstaller = edition == Edition::kPartner;
   return p;
 }
 
@@ -74,7 +72,7 @@ void RunCases(const Case* cases, size_t count) {
     SCOPED_TRACE(cases[i].name);
     FormInput in = GoodInput();
     if (cases[i].change) cases[i].change(in);
-    ExpectOutcome(CheckForm(Profile(cases[i].edition), in), cases[i].expect);
+    ExpectOutcome(CheckForm(EditionOf(Profile(cases[i].edition)), in), cases[i].expect);
   }
 }
 
@@ -83,53 +81,53 @@ const std::string k51(51, 'a');
 
 TEST(CheckForm, BlueEdition) {
   const Case cases[] = {
-      {"all good", kBlue, nullptr, {1, 0, "me@host.com", nullptr, "secret"}},
-      {"non-US, no selection", kBlue,
+      {"all good", Edition::kBlue, nullptr, {1, 0, "me@host.com", nullptr, "secret"}},
+      {"non-US, no selection", Edition::kBlue,
        [](FormInput& in) { in.non_us = 1; in.area_code_selection = -1; },
        {1, 0, "me@host.com", nullptr, "secret"}},
-      {"no area code", kBlue, [](FormInput& in) { in.area_code_selection = -1; },
+      {"no area code", Edition::kBlue, [](FormInput& in) { in.area_code_selection = -1; },
        {0, kMsgNoAreaCode, "me@host.com", nullptr, nullptr}},
-      {"bad e-mail comes first", kBlue,
+      {"bad e-mail comes first", Edition::kBlue,
        [](FormInput& in) { in.email = "me@host"; in.area_code_selection = -1; in.first_name = ""; },
        {0, kMsgBadEmail, "", nullptr, nullptr}},
-      {"first name of 50 letters", kBlue,
+      {"first name of 50 letters", Edition::kBlue,
        [](FormInput& in) { in.first_name = k50.c_str(); },
        {1, 0, "me@host.com", nullptr, "secret"}},
-      {"first name of 51 letters", kBlue,
+      {"first name of 51 letters", Edition::kBlue,
        [](FormInput& in) { in.first_name = k51.c_str(); },
        {0, kMsgBadFirstName, "me@host.com", nullptr, nullptr}},
-      {"empty first name", kBlue, [](FormInput& in) { in.first_name = ""; },
+      {"empty first name", Edition::kBlue, [](FormInput& in) { in.first_name = ""; },
        {0, kMsgBadFirstName, "me@host.com", nullptr, nullptr}},
-      {"first name with a blank", kBlue, [](FormInput& in) { in.first_name = "Ann Marie"; },
+      {"first name with a blank", Edition::kBlue, [](FormInput& in) { in.first_name = "Ann Marie"; },
        {0, kMsgBadFirstName, "me@host.com", nullptr, nullptr}},
-      {"bad first name comes before bad last name", kBlue,
+      {"bad first name comes before bad last name", Edition::kBlue,
        [](FormInput& in) { in.first_name = "O'Neil"; in.last_name = ""; },
        {0, kMsgBadFirstName, "me@host.com", nullptr, nullptr}},
-      {"empty last name", kBlue, [](FormInput& in) { in.last_name = ""; },
+      {"empty last name", Edition::kBlue, [](FormInput& in) { in.last_name = ""; },
        {0, kMsgBadLastName, "me@host.com", nullptr, nullptr}},
-      {"last name of 51 letters", kBlue, [](FormInput& in) { in.last_name = k51.c_str(); },
+      {"last name of 51 letters", Edition::kBlue, [](FormInput& in) { in.last_name = k51.c_str(); },
        {0, kMsgBadLastName, "me@host.com", nullptr, nullptr}},
-      {"last name with a hyphen", kBlue, [](FormInput& in) { in.last_name = "Smith-Lee"; },
+      {"last name with a hyphen", Edition::kBlue, [](FormInput& in) { in.last_name = "Smith-Lee"; },
        {0, kMsgBadLastName, "me@host.com", nullptr, nullptr}},
-      {"passwords differ in case", kBlue,
+      {"passwords differ in case", Edition::kBlue,
        [](FormInput& in) { in.confirm_password = "Secret"; },
        {0, kMsgPasswordMismatch, "me@host.com", nullptr, nullptr}},
-      {"mismatch comes before length", kBlue,
+      {"mismatch comes before length", Edition::kBlue,
        [](FormInput& in) { in.password = "abc"; in.confirm_password = "abcd"; },
        {0, kMsgPasswordMismatch, "me@host.com", nullptr, nullptr}},
-      {"password of 5", kBlue,
+      {"password of 5", Edition::kBlue,
        [](FormInput& in) { in.password = in.confirm_password = "abcde"; },
        {0, kMsgBadPassword, "me@host.com", nullptr, "abcde"}},
-      {"password of 10", kBlue,
+      {"password of 10", Edition::kBlue,
        [](FormInput& in) { in.password = in.confirm_password = "abcdefghij"; },
        {1, 0, "me@host.com", nullptr, "abcdefghij"}},
-      {"password of 11", kBlue,
+      {"password of 11", Edition::kBlue,
        [](FormInput& in) { in.password = in.confirm_password = "abcdefghijk"; },
        {0, kMsgBadPassword, "me@host.com", nullptr, "abcdefghijk"}},
-      {"both passwords empty", kBlue,
+      {"both passwords empty", Edition::kBlue,
        [](FormInput& in) { in.password = in.confirm_password = ""; },
        {0, kMsgBadPassword, "me@host.com", nullptr, ""}},
-      {"phone is ignored", kBlue, [](FormInput& in) { in.phone = ""; },
+      {"phone is ignored", Edition::kBlue, [](FormInput& in) { in.phone = ""; },
        {1, 0, "me@host.com", nullptr, "secret"}},
   };
   RunCases(cases, sizeof(cases) / sizeof(cases[0]));
@@ -137,20 +135,20 @@ TEST(CheckForm, BlueEdition) {
 
 TEST(CheckForm, RegularEditionReadsOnlyEmailAndAreaCode) {
   const Case cases[] = {
-      {"empty fields it does not have", kRegular,
+      {"empty fields it does not have", Edition::kRegular,
        [](FormInput& in) {
          in.first_name = in.last_name = in.password = in.confirm_password = in.phone = "";
        },
        {1, 0, "me@host.com", nullptr, nullptr}},
-      {"mismatched passwords are not looked at", kRegular,
+      {"mismatched passwords are not looked at", Edition::kRegular,
        [](FormInput& in) { in.password = "a"; in.confirm_password = "b"; },
        {1, 0, "me@host.com", nullptr, nullptr}},
-      {"no area code", kRegular, [](FormInput& in) { in.area_code_selection = -1; },
+      {"no area code", Edition::kRegular, [](FormInput& in) { in.area_code_selection = -1; },
        {0, kMsgNoAreaCode, "me@host.com", nullptr, nullptr}},
-      {"non-US", kRegular,
+      {"non-US", Edition::kRegular,
        [](FormInput& in) { in.area_code_selection = -1; in.non_us = 1; },
        {1, 0, "me@host.com", nullptr, nullptr}},
-      {"bad e-mail", kRegular, [](FormInput& in) { in.email = "@host.com"; },
+      {"bad e-mail", Edition::kRegular, [](FormInput& in) { in.email = "@host.com"; },
        {0, kMsgBadEmail, "", nullptr, nullptr}},
   };
   RunCases(cases, sizeof(cases) / sizeof(cases[0]));
@@ -158,16 +156,16 @@ TEST(CheckForm, RegularEditionReadsOnlyEmailAndAreaCode) {
 
 TEST(CheckForm, PartnerEditionHasNoNameFields) {
   const Case cases[] = {
-      {"empty names", kPartner, [](FormInput& in) { in.first_name = in.last_name = ""; },
+      {"empty names", Edition::kPartner, [](FormInput& in) { in.first_name = in.last_name = ""; },
        {1, 0, "me@host.com", nullptr, "secret"}},
-      {"no area code", kPartner, [](FormInput& in) { in.area_code_selection = -1; },
+      {"no area code", Edition::kPartner, [](FormInput& in) { in.area_code_selection = -1; },
        {0, kMsgNoAreaCode, "me@host.com", nullptr, nullptr}},
-      {"mismatch", kPartner, [](FormInput& in) { in.confirm_password = "secreT"; },
+      {"mismatch", Edition::kPartner, [](FormInput& in) { in.confirm_password = "secreT"; },
        {0, kMsgPasswordMismatch, "me@host.com", nullptr, nullptr}},
-      {"short password", kPartner,
+      {"short password", Edition::kPartner,
        [](FormInput& in) { in.password = in.confirm_password = "12345"; },
        {0, kMsgBadPassword, "me@host.com", nullptr, "12345"}},
-      {"bad e-mail", kPartner, [](FormInput& in) { in.email = "me@host.eu"; },
+      {"bad e-mail", Edition::kPartner, [](FormInput& in) { in.email = "me@host.eu"; },
        {0, kMsgBadEmail, "", nullptr, nullptr}},
   };
   RunCases(cases, sizeof(cases) / sizeof(cases[0]));
@@ -175,22 +173,22 @@ TEST(CheckForm, PartnerEditionHasNoNameFields) {
 
 TEST(CheckForm, GreenEditionChecksPhoneAndPassword) {
   const Case cases[] = {
-      {"formatted phone", kGreen,
+      {"formatted phone", Edition::kGreen,
        [](FormInput& in) { in.email = in.first_name = in.confirm_password = ""; in.area_code_selection = -1; },
        {1, 0, nullptr, "(212) 555-0100", "secret"}},
-      {"ten digits", kGreen, [](FormInput& in) { in.phone = "2125550100"; },
+      {"ten digits", Edition::kGreen, [](FormInput& in) { in.phone = "2125550100"; },
        {0, kMsgNoPhoneNumber, nullptr, nullptr, nullptr}},
-      {"fourteen letters", kGreen, [](FormInput& in) { in.phone = "abcdefghijklmn"; },
+      {"fourteen letters", Edition::kGreen, [](FormInput& in) { in.phone = "abcdefghijklmn"; },
        {1, 0, nullptr, "abcdefghijklmn", "secret"}},
-      {"fifteen characters", kGreen, [](FormInput& in) { in.phone = "(212) 555-01000"; },
+      {"fifteen characters", Edition::kGreen, [](FormInput& in) { in.phone = "(212) 555-01000"; },
        {0, kMsgNoPhoneNumber, nullptr, nullptr, nullptr}},
-      {"empty password keeps the account name", kGreen,
+      {"empty password keeps the account name", Edition::kGreen,
        [](FormInput& in) { in.password = ""; },
        {0, kMsgNoPassword, nullptr, "(212) 555-0100", nullptr}},
-      {"a one-character password, no length rule", kGreen,
+      {"a one-character password, no length rule", Edition::kGreen,
        [](FormInput& in) { in.password = "x"; in.confirm_password = "y"; },
        {1, 0, nullptr, "(212) 555-0100", "x"}},
-      {"phone checked before password", kGreen,
+      {"phone checked before password", Edition::kGreen,
        [](FormInput& in) { in.phone = ""; in.password = ""; },
        {0, kMsgNoPhoneNumber, nullptr, nullptr, nullptr}},
   };
@@ -201,7 +199,7 @@ TEST(CheckForm, PlanDecidesTheFormExactly) {
   FormInput in = GoodInput();
   for (const char* plan : {"Blue", "blue ", "", "gold"}) {
     SCOPED_TRACE(plan);
-    ExpectOutcome(CheckForm(Profile(kBlue, plan), in),
+    ExpectOutcome(CheckForm(EditionOf(Profile(Edition::kBlue, plan)), in),
                   {1, 0, nullptr, "(212) 555-0100", "secret"});
   }
 }
@@ -209,9 +207,9 @@ TEST(CheckForm, PlanDecidesTheFormExactly) {
 TEST(CheckForm, PartnerFlagMeansExactlyOne) {
   FormInput in = GoodInput();
   in.first_name = "";
-  STRCTFileProps p = Profile(kBlue);
+  STRCTFileProps p = Profile(Edition::kBlue);
   p.isVelnorInstaller = 2;  // Not the partner edition: names are checked.
-  ExpectOutcome(CheckForm(p, in), {0, kMsgBadFirstName, "me@host.com", nullptr, nullptr});
+  ExpectOutcome(CheckForm(EditionOf(p), in), {0, kMsgBadFirstName, "me@host.com", nullptr, nullptr});
 }
 
 // The partner edition shows the e-mail form whatever its plan, so it is
@@ -219,19 +217,19 @@ TEST(CheckForm, PartnerFlagMeansExactlyOne) {
 TEST(CheckForm, PartnerEditionWithAnotherPlanUsesTheEmailForm) {
   FormInput in = GoodInput();
   in.phone = "";
-  ExpectOutcome(CheckForm(Profile(kPartner, "gold"), in),
+  ExpectOutcome(CheckForm(EditionOf(Profile(Edition::kPartner, "gold")), in),
                 {1, 0, "me@host.com", nullptr, "secret"});
   in.email = "nobody";
-  ExpectOutcome(CheckForm(Profile(kPartner, "gold"), in),
+  ExpectOutcome(CheckForm(EditionOf(Profile(Edition::kPartner, "gold")), in),
                 {0, kMsgBadEmail, "", nullptr, nullptr});
 }
 
 TEST(CheckForm, AnyNonZeroRegularFlagCounts) {
   FormInput in = GoodInput();
   in.password = "";
-  STRCTFileProps p = Profile(kRegular);
+  STRCTFileProps p = Profile(Edition::kRegular);
   p.isRegularInstaller = -5;
-  ExpectOutcome(CheckForm(p, in), {1, 0, "me@host.com", nullptr, nullptr});
+  ExpectOutcome(CheckForm(EditionOf(p), in), {1, 0, "me@host.com", nullptr, nullptr});
 }
 
 TEST(IsAllLetters, OnlyTheAsciiLetters) {

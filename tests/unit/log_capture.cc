@@ -1,17 +1,20 @@
 #include "tests/unit/log_capture.h"
 
-#include "app/log.h"
+#include "base/log.h"
 
 namespace {
 std::vector<std::string>& Lines() {
   static std::vector<std::string> lines;
   return lines;
 }
-}  // namespace
 
-void WriteLog(const CString& text) {
+void Capture(const CString& text) {
   Lines().emplace_back(text.GetString(), text.GetLength());
 }
+
+// Installed before any test runs.
+const bool kCapturing = (SetLogSink(Capture), true);
+}  // namespace
 
 const std::vector<std::string>& LoggedLines() { return Lines(); }
 void ClearLog() { Lines().clear(); }

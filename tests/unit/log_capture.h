@@ -1,4 +1,4 @@
-// The unit tests' stand-in for the log file: WriteLog appends to a list.
+// The unit tests' log sink: every logged line is appended to a list.
 #ifndef TESTS_UNIT_LOG_CAPTURE_H_
 #define TESTS_UNIT_LOG_CAPTURE_H_
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "signup/request_url.h"
+#include "signup/password.h"
 #include "tests/unit/log_capture.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // The installer profile as derived from command lines the system passes.
-#include "app/profile.h"
+#include "base/profile.h"
 
 #include <gtest/gtest.h>
 

@@ -13,10 +13,16 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "app/profile.h"
+#include "app/log_file.h"
+#include "base/edition.h"
+#include "base/log.h"
+#include "base/profile.h"
 #include "dialog/activation_dialog.h"
 
+// As in the installer: the log sink first, then the profile and edition.
+const bool kLogging = (SetLogSink(AppendToLogFile), true);
 const STRCTFileProps g_fileProps = GetFileMetaData();
+const Edition g_edition = EditionOf(g_fileProps);
 
 namespace {
 

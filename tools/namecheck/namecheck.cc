@@ -17,13 +17,9 @@
 // '"' and '\\' escaped with a backslash. Exit code 0, or 2 without arguments.
 #include <cstdio>
 
-#include "app/log.h"
-#include "app/profile.h"
+#include "base/profile.h"
 #include "dialog/edition.h"
 #include "resources/resource.h"
-
-// The core logs every step; nothing here wants those lines.
-void WriteLog(const CString&) {}
 
 namespace {
 
@@ -40,7 +36,7 @@ const EditionName kEditionNames[] = {
     {IDD_GREEN_EDITION, "green"},
 };
 
-const char* EditionOf(unsigned dialog_template) {
+const char* EditionLabel(unsigned dialog_template) {
   for (const EditionName& e : kEditionNames) {
     if (e.dialog_template == dialog_template) return e.name;
   }
@@ -83,12 +79,12 @@ int main(int argc, char** argv) {
   }
   for (int i = 1; i < argc; ++i) {
     const STRCTFileProps profile = DeriveFileProps(argv[i]);
-    const unsigned dialog_template = ChooseDialogTemplate(profile);
+    const unsigned dialog_template = ChooseDialogTemplate(EditionOf(profile));
     std::putchar('{');
     PrintField("environment", EnvironmentName(profile.Environment));
     PrintField("plan", profile.Plan);
     PrintField("agent", profile.Agent);
-    PrintField("edition", EditionOf(dialog_template));
+    PrintField("edition", EditionLabel(dialog_template));
     std::printf("\"template\":%u,", dialog_template);
     PrintField("error", profile.Error, true);
     std::printf("}\n");

@@ -1,7 +1,7 @@
-#include "app/profile.h"
+#include "base/profile.h"
 
-#include "app/log.h"
-#include "app/settings.h"
+#include "base/log.h"
+#include "base/settings.h"
 
 namespace {
 

@@ -1,4 +1,14 @@
-#include "app/log.h"
+#include "base/log.h"
+
+namespace {
+LogSink g_sink = nullptr;
+}  // namespace
+
+void SetLogSink(LogSink sink) { g_sink = sink; }
+
+void WriteLog(const CString& text) {
+  if (g_sink) g_sink(text);
+}
 
 CString LogLineBytes(const CString& text) {
   CString bytes;

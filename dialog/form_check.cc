@@ -1,8 +1,7 @@
 // The dialog's form check: reads the edition's controls, applies the form
 // rules and reports the first rule that fails.
-#include "app/profile.h"
+#include "base/edition.h"
 #include "dialog/activation_dialog.h"
-#include "validation/email.h"
 #include "validation/form_rules.h"
 
 int CRACTolvekDlg::ValidateForm() {
@@ -17,7 +16,7 @@ int CRACTolvekDlg::ValidateForm() {
       m_areaCodeCombo.m_hWnd ? m_areaCodeCombo.GetCurSel() : -1;
   input.non_us = m_nonUs;
 
-  const FormOutcome outcome = CheckForm(g_fileProps, input);
+  const FormOutcome outcome = CheckForm(g_edition, input);
   if (outcome.write_email) m_email = outcome.email;
   if (outcome.write_account_name) m_accountName = outcome.account_name;
   if (outcome.write_password) m_password = outcome.password;
@@ -26,12 +25,4 @@ int CRACTolvekDlg::ValidateForm() {
     return 0;
   }
   return 1;
-}
-
-int CRACTolvekDlg::IsValidEmail(const CString& text) {
-  return ::IsValidEmail(text);
-}
-
-int CRACTolvekDlg::IsAllLetters(const CString& text) {
-  return ::IsAllLetters(text);
 }

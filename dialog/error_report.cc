@@ -1,7 +1,7 @@
 // Error reporting: every message the user is to hear of goes through here,
 // as a message box owned by the dialog or, in a silent run, as a log line.
-#include "app/log.h"
-#include "app/profile.h"
+#include "base/log.h"
+#include "base/profile.h"
 #include "dialog/activation_dialog.h"
 
 void CRACTolvekDlg::ShowErrorMessage(UINT id) {

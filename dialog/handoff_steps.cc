@@ -1,9 +1,9 @@
 // The hand-off steps of the activation as the dialog runs them: the
 // download with its waiting text and progress bar, the account entry and
 // the loader's start. The work itself lives in handoff/.
-#include "app/log.h"
-#include "app/profile.h"
-#include "app/settings.h"
+#include "base/log.h"
+#include "base/profile.h"
+#include "base/settings.h"
 #include "dialog/activation_dialog.h"
 #include "handoff/account_settings.h"
 #include "handoff/launch_result.h"

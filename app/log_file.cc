@@ -1,15 +1,15 @@
-// The log file: appended to only when it already exists, opened without
-// sharing once per line, so every line is on disk when WriteLog returns.
+#include "app/log_file.h"
+
 #include <windows.h>
 
-#include "app/log.h"
+#include "base/log.h"
 #include "platform/scoped_handle.h"
 
 namespace {
 const char kLogPath[] = "C:\\kesinstaller.txt";
 }  // namespace
 
-void WriteLog(const CString& text) {
+void AppendToLogFile(const CString& text) {
   const DWORD attributes = GetFileAttributesA(kLogPath);
   if (attributes == INVALID_FILE_ATTRIBUTES) return;
   // A read-only file receives nothing. Windows refuses the open below

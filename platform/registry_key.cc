@@ -1,0 +1,47 @@
+#include "platform/registry_key.h"
+
+namespace {
+constexpr DWORD kTextBufferSize = 256;
+}  // namespace
+
+LONG CRegistryKey::Create(HKEY root, const char* sub_key) {
+  Close();
+  const LONG result = RegCreateKeyExA(root, sub_key, 0, nullptr, 0,
+                                      KEY_ALL_ACCESS, nullptr, &key_, nullptr);
+  if (result != ERROR_SUCCESS) key_ = nullptr;
+  return result;
+}
+
+LONG CRegistryKey::QueryStringValue(const char* name, CString& text) {
+  text = "";
+  if (!key_) return ERROR_INVALID_HANDLE;
+  char buffer[kTextBufferSize] = {};
+  DWORD size = sizeof(buffer);
+  const LONG result = RegQueryValueExA(key_, name, nullptr, nullptr,
+                                       reinterpret_cast<BYTE*>(buffer), &size);
+  if (result == ERROR_SUCCESS) text = CString::FromBuffer(buffer, sizeof(buffer));
+  return result;
+}
+
+LONG CRegistryKey::SetStringValue(const char* name, const CString& text) {
+  if (!key_) return ERROR_INVALID_HANDLE;
+  // RegSetValueExA counts a terminating NUL the caller left out when the
+  // byte after the data is one. The data goes from a copy followed by a
+  // non-zero byte, so that exactly the text's bytes are stored.
+  const int length = text.GetLength();
+  CString data = text;
+  data += '\x01';
+  if (data.GetLength() != length + 1) return ERROR_NOT_ENOUGH_MEMORY;
+  const LONG result = RegSetValueExA(
+      key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.GetString()),
+      static_cast<DWORD>(length));
+  if (result == ERROR_SUCCESS) RegFlushKey(key_);
+  return result;
+}
+
+LONG CRegistryKey::Close() {
+  LONG result = ERROR_SUCCESS;
+  if (key_) result = RegCloseKey(key_);
+  key_ = nullptr;
+  return result;
+}

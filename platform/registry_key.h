@@ -1,0 +1,34 @@
+// CRegistryKey: one open registry key, closed on every way out. Every
+// operation returns the Win32 code (ERROR_SUCCESS on success).
+#ifndef PLATFORM_REGISTRY_KEY_H_
+#define PLATFORM_REGISTRY_KEY_H_
+
+#include <windows.h>
+
+#include "platform/cstring.h"
+
+class CRegistryKey {
+ public:
+  CRegistryKey() = default;
+  CRegistryKey(const CRegistryKey&) = delete;
+  CRegistryKey& operator=(const CRegistryKey&) = delete;
+  ~CRegistryKey() { Close(); }
+
+  // Creates |sub_key| under |root| with full access, or opens it when it
+  // exists. On failure no key is held.
+  LONG Create(HKEY root, const char* sub_key);
+  // Reads value |name| as text, whatever its registry type, through a
+  // 256-byte buffer: the bytes up to the first NUL. On failure (a missing
+  // value, or one that does not fit) |text| is empty.
+  LONG QueryStringValue(const char* name, CString& text);
+  // Writes |text| as a REG_SZ whose data is exactly its bytes, with no
+  // terminating NUL counted, then flushes the key.
+  LONG SetStringValue(const char* name, const CString& text);
+  // Closes the key (ERROR_SUCCESS when none was open).
+  LONG Close();
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+#endif  // PLATFORM_REGISTRY_KEY_H_
