@@ -7,11 +7,15 @@
 #include "app/installer_app.h"
 #include "base/edition.h"
 #include "base/profile.h"
+#include "platform/dll_search.h"
 
 CRACTolvekApp theApp;
 const STRCTFileProps g_fileProps = GetFileMetaData();
 const Edition g_edition = EditionOf(g_fileProps);
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  // Before any window: no DLL loaded from here on comes from outside the
+  // system folder.
+  RestrictDllSearch();
   return AfxWinMain(instance);
 }

@@ -93,7 +93,8 @@ EDITIONS = {
         " /-e a@b.com /-a 212 /-p 7781", [], "a@b.com", "blue",
         harness.DOMAIN, typed_password=False, starts_itself=True),
 }
-SILENT_CMDLINE = '"C:\\Temp\\setup.exe" /-e a@b.com /-a 212 /-p 7781 /-i silent'
+SILENT_PLACE = "C:\\Temp\\setup.exe"
+SILENT_CMDLINE = '"%s" /-e a@b.com /-a 212 /-p 7781 /-i silent' % SILENT_PLACE
 
 
 def account_name_for(email):

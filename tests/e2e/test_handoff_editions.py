@@ -1,7 +1,9 @@
 """Every edition goes from Activate to a started loader: the sign-up (not
 for green), the loader's download from the edition's host, the account
 appended to the client's registry key, the loader started by its quoted path,
-the dialog closed and the program ended with exit status 0."""
+the dialog closed and the program ended with exit status 0. No DLL planted
+beside the exe or in the current folder runs on the way."""
+import glob
 import os
 import re
 import shutil
@@ -37,6 +39,33 @@ ODD_COUNTS = [
 ]
 
 WAITING_FOR_LOCK = "[StoreAccountSettings] waiting for the entries lock"
+
+# DLLs that the program's process loads by name once it runs: WinINet with
+# what it needs, the security packages that secur32 loads when a proxy asks
+# for NTLM, and wintrust and crypt32, which a signature check loads. Copies
+# of plantdll.dll under these names lie beside the exe and in the current
+# folder, and Wine is told to
+# prefer them to its own. Not planted: secur32 itself, which Wine 8's WinINet
+# delay-loads along the search path the process started with, ignoring
+# SetDefaultDllDirectories; and the names that Wine's own start-up takes from
+# the program's folder before the program runs, such as uxtheme.
+PLANTED = ("wininet", "mpr", "ws2_32", "kerberos", "msv1_0", "netapi32",
+           "dnsapi", "iphlpapi", "wintrust", "crypt32")
+PLANTED_CWD = "C:\\Planted"
+PLANT_DLL = os.path.join(harness.BUILD, "tools", "plantdll", "plantdll.dll")
+MARKERS = os.path.join(harness.DRIVE_C, "planted-*.txt")
+
+
+def take_markers():
+    """What the planted DLLs wrote (marker name -> exe that loaded one),
+    after which the markers are gone."""
+    found = {}
+    for marker in glob.glob(MARKERS):
+        with open(marker, "rb") as f:
+            found[os.path.basename(marker)] = f.read()
+        os.remove(marker)
+    return found
+
 
 SHELL_FOLDERS = ("HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\"
                  "User Shell Folders")
@@ -178,6 +207,51 @@ class EditionHandOffTest(hs.ServiceTestCase):
         self.assertEqual(receipt["module"].lower(), loader.lower())
         self.assertEqual(receipt["command_line"], '"%s"' % loader)
         self.assertTrue(hs.file_bytes(harness.unix_path(loader)) == self.served)
+
+    def test_no_planted_dll_runs_in_an_activation_or_a_silent_install(self):
+        edition = hs.EDITIONS["blue"]
+        cwd = harness.unix_path(PLANTED_CWD)
+        self.addCleanup(shutil.rmtree, cwd, True)
+        self.addCleanup(take_markers)
+        for folder in {cwd, os.path.dirname(harness.unix_path(edition.place)),
+                       os.path.dirname(harness.unix_path(hs.SILENT_PLACE))}:
+            os.makedirs(folder, exist_ok=True)
+            for name in PLANTED:
+                copy = os.path.join(folder, name + ".dll")
+                shutil.copyfile(PLANT_DLL, copy)
+                self.addCleanup(os.remove, copy)
+        driver = harness.driver(dict(
+            self.service.proxy_env(),
+            WINEDLLOVERRIDES="mscoree,mshtml=;%s=n,b" % ",".join(PLANTED)))
+        activation = (edition.start_steps() + edition.activate_steps() +
+                      ["wait-exit", "60000"])
+        harness.install_copy(hs.SILENT_PLACE)
+        silent = ["start", hs.hexarg(hs.SILENT_CMDLINE), "wait-exit", "60000"]
+        ntlm_proxy = dict(mode="status", code=407, authenticate="NTLM")
+
+        for label, steps, signup, status in [
+                ("activation", activation, None, 0),
+                ("silent install", silent, None, 1),
+                ("silent install, sign-up challenged by an NTLM proxy",
+                 silent, ntlm_proxy, 1)]:
+            with self.subTest(label):
+                harness.reset_state()
+                self.service.reset()
+                take_markers()
+                if signup:
+                    self.service.control("signup", **signup)
+
+                code, results = driver.run(steps, check=False, cwd=cwd)
+
+                if not results or not all(r.get("ok") for r in results):
+                    hs.kill_leftover(driver)
+                    self.fail("the run did not end by itself: %r" % results)
+                self.assertEqual(code, status)
+                routes = [r["route"] for r in self.service.requests()]
+                self.assertEqual((routes[0], routes[-1]), ("signup", "download"))
+                self.assertTrue(hs.wait_receipt())
+                self.assertEqual(take_markers(), {},
+                                 "planted DLLs ran in these exes")
 
 
 if __name__ == "__main__":

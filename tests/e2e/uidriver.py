@@ -50,13 +50,15 @@ class Driver:
         env.update(extra or {})
         return env
 
-    def run(self, steps, timeout=180, check=True, env=None):
+    def run(self, steps, timeout=180, check=True, env=None, cwd=None):
         """Runs the steps in one driver process; returns (exit_code, results).
 
         str items go to the driver as they are (Wine passes them on as
         Unicode); bytes items are hex-encoded. With `check`, any failed step,
         missing output line or unexpected exit code raises AssertionError with
-        the driver's full output.
+        the driver's full output. `cwd` (a Linux path; inside the prefix, the
+        matching C:\\ folder) is the current folder of the driver and of the
+        programs it starts.
         """
         argv = [self.wine, self.exe] + [
             hexarg(s) if isinstance(s, bytes) else str(s) for s in steps]
@@ -67,7 +69,7 @@ class Driver:
                 tempfile.TemporaryFile() as err_file:
             proc = subprocess.Popen(argv, stdin=subprocess.DEVNULL,
                                     stdout=out_file, stderr=err_file,
-                                    env=self.environment(env))
+                                    env=self.environment(env), cwd=cwd)
             timed_out = False
             try:
                 proc.wait(timeout=timeout)

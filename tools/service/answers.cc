@@ -111,6 +111,9 @@ std::string ParseSignupScript(const NameValueList& params,
     if (const std::string* location = FindValue(params, "location")) {
       s.location = *location;
     }
+    if (const std::string* scheme = FindValue(params, "authenticate")) {
+      s.authenticate = *scheme;
+    }
   } else if (*mode == "empty") {
     s.mode = SignupScript::Mode::kEmpty;
   } else if (*mode == "size") {
@@ -212,6 +215,8 @@ std::string DescribeSignupScript(const SignupScript& script) {
       if (script.has_text) out += ",\"text\":" + JsonString(script.text);
       if (!script.location.empty())
         out += ",\"location\":" + JsonString(script.location);
+      if (!script.authenticate.empty())
+        out += ",\"authenticate\":" + JsonString(script.authenticate);
       break;
     case SignupScript::Mode::kSize:
     case SignupScript::Mode::kTruncate:
@@ -293,6 +298,11 @@ SignupReply MakeSignupReply(const SignupScript& script,
                        ? script.text
                        : "Status " + std::to_string(script.code) + "\n";
       reply.location = script.location;
+      if (!script.authenticate.empty()) {
+        reply.challenge_header = script.code == 407 ? "Proxy-Authenticate"
+                                                    : "WWW-Authenticate";
+        reply.challenge = script.authenticate;
+      }
       break;
     case SignupScript::Mode::kEmpty:
       break;

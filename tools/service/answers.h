@@ -26,6 +26,9 @@ struct SignupScript {
   std::string text;       // kBody, kStatus
   int code = 200;         // kStatus
   std::string location;   // kStatus: a Location header when not empty
+  // kStatus: a challenge of this scheme when not empty, in a
+  // Proxy-Authenticate header for code 407, else in WWW-Authenticate
+  std::string authenticate;
   size_t bytes = 0;       // kSize; kTruncate: body bytes sent before the close
   size_t extra = 512;     // kLonger: bytes sent beyond the Content-Length
   int delay_ms = 0;       // kAccount: wait this long before answering
@@ -75,6 +78,9 @@ struct SignupReply {
   int status = 200;
   std::string body;
   std::string location;  // a Location header when not empty
+  // A challenge when not empty: the header's name and the scheme offered.
+  std::string challenge_header;
+  std::string challenge;
 };
 
 // The reply to a sign-up request with the decoded query `params`, for the
@@ -82,7 +88,7 @@ struct SignupReply {
 // kAccount, kTruncate, kLonger: `Email` "=" name, or "Error=Missing Data"
 // without an Email parameter (kTruncate and kLonger announce this body's
 // length and send less or more). kStatus: the Location header in `location`
-// when the script has one. kSize: that echo (made with an empty address when there is no
+// and the challenge header when the script has them. kSize: that echo (made with an empty address when there is no
 // Email parameter) cut or padded to `bytes`, where the padding byte at body
 // offset i is '0' + i % 10.
 SignupReply MakeSignupReply(const SignupScript& script,

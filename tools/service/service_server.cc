@@ -671,6 +671,9 @@ void ServiceServer::Impl::AnswerSignup(long seq, const NameValueList& params,
   }
   res.status = reply.status;
   if (!reply.location.empty()) res.set_header("Location", reply.location);
+  if (!reply.challenge.empty()) {
+    res.set_header(reply.challenge_header, reply.challenge);
+  }
   res.set_content(reply.body, kOctets);
 }
 

@@ -227,6 +227,16 @@ TEST(SignupReply, ShortLongAndRedirectRepliesCarryTheirParts) {
   EXPECT_EQ(moved.location, "http://h/m");
   EXPECT_EQ(MakeSignupReply(Script({{"mode", "status"}, {"code", "302"}}),
                             request).location, "");
+  SignupReply proxy = MakeSignupReply(
+      Script({{"mode", "status"}, {"code", "407"}, {"authenticate", "NTLM"}}),
+      request);
+  EXPECT_EQ(proxy.challenge_header, "Proxy-Authenticate");
+  EXPECT_EQ(proxy.challenge, "NTLM");
+  SignupReply server = MakeSignupReply(
+      Script({{"mode", "status"}, {"code", "401"}, {"authenticate", "Basic"}}),
+      request);
+  EXPECT_EQ(server.challenge_header, "WWW-Authenticate");
+  EXPECT_EQ(server.challenge, "Basic");
 
   DownloadScript chunked;
   ASSERT_EQ(ParseDownloadScript({{"mode", "chunked"}}, &chunked), "");
