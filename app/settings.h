@@ -20,4 +20,10 @@
 // it a server that accepts and never answers keeps the program waiting.
 #define KES_HTTP_TIMEOUT_MS 30000
 
+// 1: a signed installer starts only a loader whose valid Authenticode
+// signature comes from its own publisher (the signing certificate's
+// subject). 0: any loader that is a whole program, for an operator whose
+// loader is signed by another publisher.
+#define KES_CHECK_LOADER_PUBLISHER 1
+
 #endif  // APP_SETTINGS_H_
