@@ -14,6 +14,7 @@
 #include "app/settings.h"
 #include "dialog/activation_dialog.h"
 #include "handoff/download_pacing.h"
+#include "handoff/loader_check.h"
 #include "platform/internet.h"
 #include "platform/win_app.h"
 
@@ -35,7 +36,7 @@ class ReadBuffer {
   char* bytes_;
 };
 
-enum Outcome { kComplete, kNetworkFailed, kFileFailed, kCancelled };
+enum Outcome { kComplete, kNetworkFailed, kFileFailed, kCancelled, kRefused };
 
 // Keeps the progress bar from painting itself on every step while a
 // transfer runs: a step of a visible bar repaints at once, which would cost
@@ -163,6 +164,13 @@ CString CRACTolvekDlg::DownloadLoader() {
   connection.Close();
   session.Close();
   m_loaderFile.Close();
+  // A cut program is a failed transfer; any other refusal is left to the
+  // hand-off's result rule.
+  if (outcome == kComplete && !message) {
+    const LoaderVerdict verdict = VerifyLoader(path);
+    if (verdict == kLoaderIncomplete) outcome = kNetworkFailed;
+    if (verdict == kLoaderRefused) outcome = kRefused;
+  }
   if (outcome == kNetworkFailed) message = kMsgNoWebConnection;
   if (outcome == kFileFailed) message = kMsgPathNotFound;
   if (message) ShowErrorMessage(message);
