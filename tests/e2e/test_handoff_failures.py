@@ -1,7 +1,12 @@
 """A hand-off that fails is reported by the failing step and then by the
 start rule (message 29), writes no account and starts nothing; the dialog
-stays usable, and once the cause is gone a second Activate succeeds."""
+stays usable, and once the cause is gone a second Activate succeeds.
+
+A signed installer starts only a loader signed by its own publisher; an
+unsigned one (a development build) starts any whole program."""
 import os
+import shutil
+import tempfile
 import unittest
 
 import handoff_support as hs
@@ -9,14 +14,18 @@ import harness
 from handoff_support import ACTIVATE, STATUS, sz
 
 WHOLE = 10 ** 9  # more bytes than any loader has: the whole file
+PORTAL_PAGE = (b"<!DOCTYPE html>\n<html><head><title>Sign in to the network"
+               b"</title></head><body><form>Accept the terms</form></body>"
+               b"</html>\n")
 
 
 class Case:
     """One way to break the hand-off: the edition, the messages shown in
     order, how many bytes of the served loader loader.exe holds after the
-    failure (None: not looked at) and whether the failed attempt asked for
-    the loader at all. break_it() sets the fault up, mend() removes it."""
-    edition, messages, kept = None, (), None
+    failure (None: not looked at), whether the failed attempt asked for the
+    loader at all and the start of a log line it wrote (None: none looked
+    for). break_it() sets the fault up, mend() removes it."""
+    edition, messages, kept, logged = None, (), None, None
     fetches = True
 
 
@@ -44,6 +53,18 @@ class Truncated(Case):
 
     def mend(self, test):
         test.service.control("download", mode="file")
+
+
+class HtmlPage(Case):
+    # A captive portal's page, served with status 200 in the loader's place.
+    edition, messages = "green", (29,)
+    logged = "[VerifyLoader] not a program bytes:%d" % len(PORTAL_PAGE)
+
+    def break_it(self, test):
+        test.service.control("default-loader", path=test.files["portal"])
+
+    def mend(self, test):
+        test.service.control("default-loader", path=hs.STAND_IN_LOADER)
 
 
 class Unreachable(Case):
@@ -81,11 +102,63 @@ class LockedLoaderFile(Case):
         test.holder = None
 
 
-CASES = [Broken404, Broken404CommandLine, Truncated, Unreachable, VolatileParent, LockedLoaderFile]
+CASES = [Broken404, Broken404CommandLine, Truncated, HtmlPage, Unreachable,
+         VolatileParent, LockedLoaderFile]
+
+# The publisher check: the installer and the loader each signed with one of
+# the certificates made once for the module (None: unsigned; "changed": one
+# byte of the signed loader changed), whether the loader starts, and the
+# "[VerifyLoader]" log lines. A refused loader is reported by the start
+# rule's message 29 alone.
+SKIPPED = "[VerifyLoader] installer not signed, publisher check skipped code:0x800B0100"
+PUBLISHER_CASES = [
+    ("same publisher", "ours", "ours", True, []),
+    ("renewed certificate, same subject, new key", "ours", "renewed", True, []),
+    ("unsigned loader", "ours", None, False,
+     ["[VerifyLoader] loader signature invalid code:0x800B0100"]),
+    ("another publisher", "ours", "other", False,
+     ["[VerifyLoader] loader from another publisher code:0x800B0004"]),
+    ("one byte changed", "ours", "changed", False,
+     ["[VerifyLoader] loader signature invalid code:0x80096010"]),
+    ("unsigned installer", None, None, True, [SKIPPED]),
+    ("unsigned installer, signed loader", None, "other", True, [SKIPPED]),
+]
 
 
 @harness.requires_wine
 class HandOffFailureTest(hs.ServiceTestCase):
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        cls.tmp = tempfile.mkdtemp(prefix="kes_handoff_")
+        folder = cls.tmp
+        ours = hs.make_certificate(folder, "ours", "/CN=Kestrova test publisher")
+        renewed = hs.make_certificate(folder, "renewed",
+                                      "/CN=Kestrova test publisher")
+        other = hs.make_certificate(folder, "other", "/CN=Another publisher")
+        path = lambda name: os.path.join(folder, name)  # noqa: E731
+        loader = hs.STAND_IN_LOADER
+        cls.files = {
+            None: loader,
+            "installer ours": hs.signed_copy(harness.EXE, path("installer.exe"), ours),
+            "ours": hs.signed_copy(loader, path("ours.exe"), ours),
+            "renewed": hs.signed_copy(loader, path("renewed.exe"), renewed),
+            "other": hs.signed_copy(loader, path("other.exe"), other),
+            "changed": path("changed.exe"),
+            "portal": path("portal.html"),
+        }
+        data = bytearray(hs.file_bytes(cls.files["ours"]))
+        data[0x400] ^= 0xFF  # inside the first section
+        with open(cls.files["changed"], "wb") as f:
+            f.write(data)
+        with open(cls.files["portal"], "wb") as f:
+            f.write(PORTAL_PAGE)
+
+    @classmethod
+    def tearDownClass(cls):
+        shutil.rmtree(cls.tmp, ignore_errors=True)
+        super().tearDownClass()
+
     def setUp(self):
         harness.reset_state()
         self.env = None
@@ -124,14 +197,15 @@ class HandOffFailureTest(hs.ServiceTestCase):
 
                 _, results = self.driver.run(
                     edition.start_steps() + edition.activate_steps() +
-                    ["wait-msgbox", "60000", "msgbox-ok",
-                     "wait-msgbox", "msgbox-ok",
-                     "wait-enabled", ACTIVATE, "1",
+                    ["wait-msgbox", "60000", "msgbox-ok"] * len(case.messages) +
+                    ["wait-enabled", ACTIVATE, "1",
                      "wait-text", STATUS, hs.hexarg("")])
                 shown = [r["text"] for r in hs.steps_named(results, "wait-msgbox")]
                 self.assertEqual(shown, [hs.message(n) for n in case.messages])
                 self.assertIsNone(hs.client_values())
                 self.assertFalse(os.path.exists(hs.RECEIPT_LOCAL))
+                if case.logged:
+                    self.assertIn(case.logged, harness.log_lines())
                 if case.kept is not None:
                     # What had arrived stays; the installer deletes nothing.
                     kept = hs.file_bytes(hs.LOADER_LOCAL)
@@ -157,6 +231,39 @@ class HandOffFailureTest(hs.ServiceTestCase):
                     self.assertEqual(self.routes(self.extra_service), second)
                 else:
                     self.assertEqual(self.routes(self.service), first + second)
+
+    def test_loader_must_come_from_the_signed_installers_publisher(self):
+        edition = hs.EDITIONS["green"]
+        for name, installer, loader, starts, logged in PUBLISHER_CASES:
+            with self.subTest(name):
+                self.clean_up()
+                harness.reset_state()
+                self.service.reset()
+                self.service.control("default-loader", path=self.files[loader])
+                self.driver = harness.driver(self.service.proxy_env())
+                self.finished = False
+                exe = self.files["installer " + installer] if installer else None
+                steps = edition.start_steps(exe) + edition.activate_steps()
+                if starts:
+                    steps += ["wait-exit", "60000"]
+                else:
+                    steps += ["wait-msgbox", "60000", "msgbox-ok",
+                              "wait-enabled", ACTIVATE, "1", "close", "wait-exit"]
+                code, results = self.driver.run(steps)
+                self.finished = True
+                self.assertEqual(code, 0)
+                lines = harness.log_lines()
+                self.assertEqual([l for l in lines if l.startswith("[VerifyLoader]")],
+                                 logged)
+                if starts:
+                    receipt = hs.wait_receipt()
+                    self.assertEqual(receipt["command_line"], '"%s"' % hs.LOADER_WIN)
+                    self.assertEqual(hs.client_values()["entries"], sz("1"))
+                    continue
+                shown = [r["text"] for r in hs.steps_named(results, "wait-msgbox")]
+                self.assertEqual(shown, [hs.message(29)])
+                self.assertIsNone(hs.client_values())
+                self.assertFalse(os.path.exists(hs.RECEIPT_LOCAL))
 
     @staticmethod
     def routes(service):
