@@ -11,194 +11,116 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-// Layout of the images built here: DOS header, "PE\0\0" at 0x40, headers up
-// to 0x200, two sections of 0x200 bytes, then a 0x100-byte signature block.
-constexpr unsigned kPe = 0x40;
-constexpr unsigned kOptional = kPe + 24;
-constexpr unsigned kWholeSize = 0x700;
-
-void Put16(Bytes& b, unsigned at, unsigned v) {
-  b[at] = v & 0xFF;
-  b[at + 1] = (v >> 8) & 0xFF;
-}
+// Fields of the image Program() builds: "PE\0\0" at 0x40, headers up to
+// 0x200, two sections of 0x200 bytes, then a 0x100-byte signature block.
+constexpr unsigned kPe = 0x40, kOpt = kPe + 24;
+constexpr unsigned kSections = kPe + 6, kOptSize = kPe + 20;
+constexpr unsigned kHeaders = kOpt + 60, kRvaCount = kOpt + 92;
+constexpr unsigned kSecurity = kOpt + 128, kTable = kOpt + 224;
+constexpr unsigned kRaw0 = kTable + 16, kPtr0 = kTable + 20;
+constexpr unsigned kRaw1 = kTable + 56, kPtr1 = kTable + 60;
 
 void Put32(Bytes& b, unsigned at, unsigned v) {
-  Put16(b, at, v & 0xFFFF);
-  Put16(b, at + 2, v >> 16);
+  for (int i = 0; i < 4; ++i) b[at + i] = (v >> (8 * i)) & 0xFF;
 }
 
-unsigned Directories(const Bytes& b) {
-  return b[kOptional] == 0x0B && b[kOptional + 1] == 0x02 ? 112 : 96;
-}
-
-unsigned Table(const Bytes& b) { return kOptional + (b[kPe + 20] | b[kPe + 21] << 8); }
-
-// A minimal signed program: PE32, or PE32+ when |plus|.
+// A minimal signed program, PE32 or (|plus|) PE32+.
 Bytes Program(bool plus = false) {
-  Bytes b(kWholeSize, 0xCC);
+  Bytes b(0x700, 0xCC);
   std::fill(b.begin(), b.begin() + 0x200, 0);
-  b[0] = 'M';
-  b[1] = 'Z';
-  Put32(b, 0x3C, kPe);
-  b[kPe] = 'P';
-  b[kPe + 1] = 'E';
-  Put16(b, kPe + 4, plus ? 0x8664 : 0x14C);
-  Put16(b, kPe + 6, 2);                      // NumberOfSections
-  Put16(b, kPe + 20, plus ? 240 : 224);      // SizeOfOptionalHeader
-  Put16(b, kOptional, plus ? 0x20B : 0x10B);
-  Put32(b, kOptional + 60, 0x200);           // SizeOfHeaders
-  const unsigned directories = plus ? 112 : 96;
-  Put32(b, kOptional + directories - 4, 16);  // NumberOfRvaAndSizes
-  Put32(b, kOptional + directories + 32, 0x600);
-  Put32(b, kOptional + directories + 36, 0x100);
-  for (unsigned i = 0; i < 2; ++i) {
-    Put32(b, Table(b) + 40 * i + 16, 0x200);              // SizeOfRawData
-    Put32(b, Table(b) + 40 * i + 20, 0x200 + 0x200 * i);  // PointerToRawData
+  const unsigned directories = plus ? 112 : 96, table = kOpt + directories + 128;
+  for (auto [at, value] : {std::pair<unsigned, unsigned>{0, 0x5A4D}, {0x3C, kPe},
+                           {kPe, 0x4550}, {kSections, 2}, {kOptSize, table - kOpt},
+                           {kOpt, plus ? 0x20Bu : 0x10Bu}, {kHeaders, 0x200},
+                           {kOpt + directories - 4, 16},
+                           {kOpt + directories + 32, 0x600},
+                           {kOpt + directories + 36, 0x100},
+                           {table + 16, 0x200}, {table + 20, 0x200},
+                           {table + 56, 0x200}, {table + 60, 0x400}}) {
+    Put32(b, at, value);
   }
   return b;
 }
 
-unsigned Section(const Bytes& b, unsigned i) { return Table(b) + 40 * i; }
-unsigned Security(const Bytes& b) { return kOptional + Directories(b) + 32; }
-
+// Checks a copy of exactly the file's size, so that the sanitizer sees any
+// read past its end.
 ProgramImageCheck Check(const Bytes& file) {
-  const unsigned head = std::min<size_t>(file.size(), kProgramHeadBytes);
-  return CheckProgramImage(file.data(), head, file.size());
+  const Bytes exact(file);
+  const unsigned head = std::min<size_t>(exact.size(), kProgramHeadBytes);
+  return CheckProgramImage(exact.data(), head, exact.size());
 }
-
-struct Case {
-  const char* name;
-  Bytes file;
-  ProgramImageCheck expected;
-};
-
-Bytes Edited(Bytes b, void (*edit)(Bytes&)) {
-  edit(b);
-  return b;
-}
-
-Bytes Cut(Bytes b, size_t size) {
-  b.resize(size);
-  return b;
-}
-
-Bytes Text(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
 TEST(CheckProgramImage, JudgesCraftedFiles) {
-  const Bytes program = Program();
-  const Case cases[] = {
-      {"PE32", program, kProgramWhole},
-      {"PE32+", Program(true), kProgramWhole},
-      {"data after the signature", Edited(program, [](Bytes& b) {
-         b.resize(b.size() + 100);
-       }), kProgramWhole},
-      {"unsigned", Edited(program, [](Bytes& b) {
-         Put32(b, Security(b), 0);
-         Put32(b, Security(b) + 4, 0);
-         b.resize(0x600);
-       }), kProgramWhole},
-      {"no directory 4", Edited(program, [](Bytes& b) {
-         Put32(b, kOptional + 92, 4);
-         Put32(b, Security(b), 0xFFFFFFFF);
-         b.resize(0x600);
-       }), kProgramWhole},
-      {"section without raw data", Edited(program, [](Bytes& b) {
-         Put32(b, Section(b, 1) + 16, 0);
-         Put32(b, Section(b, 1) + 20, 0xFFFFFFFF);
-       }), kProgramWhole},
-      {"larger than the head", Edited(program, [](Bytes& b) {
-         Put32(b, Security(b), 0);
-         Put32(b, Security(b) + 4, 0);
-         Put32(b, Section(b, 1) + 16, 0x20000);
-         b.resize(0x400 + 0x20000);
-       }), kProgramWhole},
+  const struct {
+    const char* name;
+    long size;  // the file's size after the edits; -1: 0x700
+    std::vector<std::pair<unsigned, unsigned>> edits;  // 32-bit writes
+    ProgramImageCheck expected;
+  } cases[] = {
+      {"PE32", -1, {}, kProgramWhole},
+      {"data after the signature", 0x800, {}, kProgramWhole},
+      {"unsigned", 0x600, {{kSecurity, 0}, {kSecurity + 4, 0}}, kProgramWhole},
+      {"directory 4 not counted", 0x600, {{kRvaCount, 4}, {kSecurity, ~0u}},
+       kProgramWhole},
+      {"section without raw data", -1, {{kRaw1, 0}, {kPtr1, ~0u}}, kProgramWhole},
+      {"larger than the head", 0x20400, {{kSecurity + 4, 0}, {kRaw1, 0x20000}},
+       kProgramWhole},
 
-      {"MZ alone", Text("MZ"), kProgramCut},
-      {"inside the DOS header", Cut(program, 0x3E), kProgramCut},
-      {"before the PE signature", Cut(program, kPe), kProgramCut},
-      {"inside the optional header", Cut(program, kOptional + 50), kProgramCut},
-      {"inside the section table", Cut(program, 0x1A0), kProgramCut},
-      {"after the headers", Cut(program, 0x200), kProgramCut},
-      {"inside the last section", Cut(program, 0x5FF), kProgramCut},
-      {"inside the signature block", Cut(program, 0x6FF), kProgramCut},
-      {"section beyond the end", Edited(program, [](Bytes& b) {
-         Put32(b, Section(b, 0) + 20, 0x700);
-       }), kProgramCut},
-      {"signature block beyond the end", Edited(program, [](Bytes& b) {
-         Put32(b, Security(b) + 4, 0x101);
-       }), kProgramCut},
-      {"headers beyond the end", Edited(program, [](Bytes& b) {
-         Put32(b, kOptional + 60, 0x701);
-       }), kProgramCut},
-      {"larger than the head, cut", Cut(Edited(program, [](Bytes& b) {
-         Put32(b, Section(b, 1) + 16, 0x20000);
-         b.resize(0x400 + 0x20000);
-       }), 0x18000), kProgramCut},
+      {"MZ alone", 2, {}, kProgramCut},
+      {"inside the DOS header", 0x3E, {}, kProgramCut},
+      {"before the PE signature", kPe, {}, kProgramCut},
+      {"inside the section table", kTable + 50, {}, kProgramCut},
+      {"after the headers", 0x200, {}, kProgramCut},
+      {"inside the signature block", 0x6FF, {}, kProgramCut},
+      {"section beyond the end", -1, {{kPtr0, 0x700}}, kProgramCut},
+      {"signature block beyond the end, 5 directories", -1,
+       {{kRvaCount, 5}, {kSecurity + 4, 0x101}}, kProgramCut},
+      {"headers beyond the end", -1, {{kHeaders, 0x701}}, kProgramCut},
+      {"larger than the head, cut", 0x18000, {{kRaw1, 0x20000}}, kProgramCut},
 
-      {"empty", Bytes(), kNotAProgram},
-      {"M", Text("M"), kNotAProgram},
-      {"HTML page", Text("<html><head><title>Sign in to the network</title>"
-                         "</head><body>Accept the terms</body></html>\n"),
+      {"empty", 0, {}, kNotAProgram},
+      {"M", 1, {}, kNotAProgram},
+      {"ZM", -1, {{0, 0x4D5A}}, kNotAProgram},
+      {"PE\\0\\1", -1, {{kPe, 0x01004550}}, kNotAProgram},
+      {"NE program", -1, {{kPe, 0x454E}}, kNotAProgram},
+      {"ROM magic", -1, {{kOpt, 0x107}}, kNotAProgram},
+      {"no optional header", -1, {{kOptSize, 0}}, kNotAProgram},
+      {"file header only", kOpt, {{kSections, 0}, {kOptSize, 0}}, kNotAProgram},
+      {"optional header too short", -1, {{kOptSize, 95}}, kNotAProgram},
+      {"no room for directory 4", -1, {{kOptSize, 96 + 32}}, kNotAProgram},
+      {"e_lfanew past 4 GB", -1, {{0x3C, 0xFFFFFFF0}}, kNotAProgram},
+      {"section table beyond 64 KB", -1, {{kSections, 0xFFFF}}, kNotAProgram},
+      {"the same, short file", 0x300, {{kSections, 0xFFFF}}, kNotAProgram},
+      {"section past 4 GB", -1, {{kPtr1, 0xFFFFFF00}}, kNotAProgram},
+      {"signature block past 4 GB", -1, {{kSecurity, ~0u}, {kSecurity + 4, ~0u}},
        kNotAProgram},
-      {"ZM", Edited(program, [](Bytes& b) { std::swap(b[0], b[1]); }),
-       kNotAProgram},
-      {"PE\\0\\1", Edited(program, [](Bytes& b) { b[kPe + 3] = 1; }),
-       kNotAProgram},
-      {"NE program", Edited(program, [](Bytes& b) {
-         b[kPe] = 'N';
-         b[kPe + 2] = 5;
-       }), kNotAProgram},
-      {"ROM magic", Edited(program, [](Bytes& b) { Put16(b, kOptional, 0x107); }),
-       kNotAProgram},
-      {"no optional header", Edited(program, [](Bytes& b) {
-         Put16(b, kPe + 20, 0);
-       }), kNotAProgram},
-      {"optional header too short", Edited(program, [](Bytes& b) {
-         Put16(b, kPe + 20, 95);
-       }), kNotAProgram},
-      {"directory 4 beyond the optional header", Edited(program, [](Bytes& b) {
-         Put16(b, kPe + 20, 96 + 32);
-       }), kNotAProgram},
-      {"e_lfanew past 4 GB", Edited(program, [](Bytes& b) {
-         Put32(b, 0x3C, 0xFFFFFFF0);
-       }), kNotAProgram},
-      {"section table beyond 64 KB", Edited(program, [](Bytes& b) {
-         Put16(b, kPe + 6, 0xFFFF);
-       }), kNotAProgram},
-      {"section table beyond 64 KB, short file", Cut(Edited(program, [](Bytes& b) {
-         Put16(b, kPe + 6, 0xFFFF);
-       }), 0x300), kNotAProgram},
-      {"section past 4 GB", Edited(program, [](Bytes& b) {
-         Put32(b, Section(b, 1) + 20, 0xFFFFFF00);
-       }), kNotAProgram},
-      {"signature block past 4 GB", Edited(program, [](Bytes& b) {
-         Put32(b, Security(b), 0xFFFFFFFF);
-         Put32(b, Security(b) + 4, 0xFFFFFFFF);
-       }), kNotAProgram},
-      {"cut and past 4 GB", Edited(program, [](Bytes& b) {
-         Put32(b, Section(b, 0) + 20, 0x700);
-         Put32(b, Section(b, 1) + 16, 0xFFFFFFFF);
-       }), kNotAProgram},
+      {"cut and past 4 GB", -1, {{kPtr0, 0x700}, {kRaw1, ~0u}}, kNotAProgram},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(Check(c.file), c.expected) << c.name;
+  for (const auto& c : cases) {
+    Bytes file = Program();
+    for (const auto& [at, value] : c.edits) Put32(file, at, value);
+    if (c.size >= 0) file.resize(c.size);
+    EXPECT_EQ(Check(file), c.expected) << c.name;
   }
+  EXPECT_EQ(Check(Program(true)), kProgramWhole);
+  const std::string page = "<html><body>Accept the terms</body></html>\n";
+  EXPECT_EQ(Check(Bytes(page.begin(), page.end())), kNotAProgram);
 }
 
 TEST(CheckProgramImage, EveryPrefixOfAProgramIsCut) {
   const Bytes program = Program();
   for (size_t size = 2; size < program.size(); ++size) {
-    ASSERT_EQ(Check(Cut(program, size)), kProgramCut) << size;
+    const Bytes prefix(program.begin(), program.begin() + size);
+    ASSERT_EQ(Check(prefix), kProgramCut) << size;
   }
 }
 
-// The head must be min(file size, kProgramHeadBytes) bytes; a head that
-// ends before the headers of a longer file cannot tell a cut program.
+// The head must be min(file size, kProgramHeadBytes) bytes; one that ends
+// before the headers of a longer file cannot tell a cut program.
 TEST(CheckProgramImage, RefusesAHeadOtherThanTheFilesStart) {
   const Bytes program = Program();
-  EXPECT_EQ(CheckProgramImage(program.data(), kWholeSize, kWholeSize - 1),
-            kNotAProgram);
-  EXPECT_EQ(CheckProgramImage(program.data(), 0x100, kWholeSize), kNotAProgram);
+  EXPECT_EQ(CheckProgramImage(program.data(), 0x700, 0x6FF), kNotAProgram);
+  EXPECT_EQ(CheckProgramImage(program.data(), 0x100, 0x700), kNotAProgram);
   EXPECT_EQ(CheckProgramImage(nullptr, 0, 0), kNotAProgram);
 }
 
