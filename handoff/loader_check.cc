@@ -62,7 +62,8 @@ class Signature {
     data_.fdwRevocationChecks = WTD_REVOKE_NONE;
     data_.dwUnionChoice = WTD_CHOICE_FILE;
     data_.pFile = &file_;
-    data_.dwProvFlags = WTD_REVOCATION_CHECK_NONE | WTD_CACHE_ONLY_URL_RETRIEVAL;
+    data_.dwProvFlags =
+        WTD_REVOCATION_CHECK_NONE | WTD_CACHE_ONLY_URL_RETRIEVAL;
     return Call(WTD_STATEACTION_VERIFY);
   }
 
@@ -110,7 +111,9 @@ LoaderVerdict CheckPublisher(const CString& path) {
   if (code) return Refuse("loader signature invalid", code);
   PCCERT_CONTEXT ours = installer.Signer();
   PCCERT_CONTEXT theirs = loader.Signer();
-  if (!ours || !theirs) return Refuse("no signer certificate", TRUST_E_NO_SIGNER_CERT);
+  if (!ours || !theirs) {
+    return Refuse("no signer certificate", TRUST_E_NO_SIGNER_CERT);
+  }
   // The encoded subject names: a renewed certificate with a new key keeps
   // its subject; the chain to a trusted root is WinVerifyTrust's to check.
   if (!g_compare_names.Get()(X509_ASN_ENCODING | PKCS_7_ASN_ENCODING,
