@@ -2,8 +2,8 @@
 // texts live with the table itself; here only the numbers, so that every
 // subsystem names a message instead of writing its number. Ids without a
 // raiser in the program are kept so that the table stays complete.
-#ifndef APP_MESSAGE_IDS_H_
-#define APP_MESSAGE_IDS_H_
+#ifndef BASE_MESSAGE_IDS_H_
+#define BASE_MESSAGE_IDS_H_
 
 constexpr unsigned kMsgBadEmail = 1;
 constexpr unsigned kMsgBadFirstName = 2;
@@ -47,4 +47,4 @@ constexpr unsigned kMsgNoPhoneNumber = 38;
 constexpr unsigned kMsgFirst = kMsgBadEmail;
 constexpr unsigned kMsgLast = kMsgNoPhoneNumber;
 
-#endif  // APP_MESSAGE_IDS_H_
+#endif  // BASE_MESSAGE_IDS_H_

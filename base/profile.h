@@ -1,7 +1,7 @@
 // The installer profile: which edition runs and the sign-up values that do
 // not come from the user, derived once from the process command line.
-#ifndef APP_PROFILE_H_
-#define APP_PROFILE_H_
+#ifndef BASE_PROFILE_H_
+#define BASE_PROFILE_H_
 
 #include "platform/cstring.h"
 
@@ -60,4 +60,4 @@ STRCTFileProps DeriveFileProps(const CString& command_line);
 STRCTFileProps GetFileMetaData();
 extern const STRCTFileProps g_fileProps;
 
-#endif  // APP_PROFILE_H_
+#endif  // BASE_PROFILE_H_

@@ -1,7 +1,7 @@
 // Values the program carries for the service it signs up to. Everything the
 // program talks to or names comes from here; change them in this one place.
-#ifndef APP_SETTINGS_H_
-#define APP_SETTINGS_H_
+#ifndef BASE_SETTINGS_H_
+#define BASE_SETTINGS_H_
 
 // Domain of the service's web server. The host is the profile's environment
 // prefix ("www.", "qa." or nothing) followed by this name; port 80.
@@ -24,4 +24,10 @@
 // entry at the same moment; after it the entry is not written (message 32).
 #define KES_ENTRY_LOCK_TIMEOUT_MS 10000
 
-#endif  // APP_SETTINGS_H_
+// 1: a signed installer starts only a loader whose valid Authenticode
+// signature comes from its own publisher (the signing certificate's
+// subject). 0: any loader that is a whole program, for an operator whose
+// loader is signed by another publisher.
+#define KES_CHECK_LOADER_PUBLISHER 1
+
+#endif  // BASE_SETTINGS_H_

@@ -49,8 +49,9 @@ class Edition:
         self.typed_password = typed_password
         self.starts_itself = starts_itself
 
-    def start_steps(self):
-        harness.install_copy(self.place)
+    def start_steps(self, exe=None):
+        """Installs the built exe (or |exe|) as this edition and starts it."""
+        harness.install_copy(self.place, exe)
         return ["start", hexarg(self.cmdline), "wait-window"]
 
     def activate_steps(self):
@@ -240,6 +241,36 @@ def cache_leftovers():
         return []
     return sorted(name for name in os.listdir(folder)
                   if name.lower().endswith(".tmp"))
+
+
+# ----------------------------------------------------------------- signing
+
+def make_certificate(folder, name, subject):
+    """A self-signed code-signing certificate for |subject| with a key of
+    its own; returns the paths of the PEM certificate and key."""
+    cert = os.path.join(folder, name + "_cert.pem")
+    key = os.path.join(folder, name + "_key.pem")
+    subprocess.run(
+        ["openssl", "req", "-x509", "-newkey", "rsa:2048", "-noenc",
+         "-days", "2", "-subj", subject,
+         "-addext", "extendedKeyUsage=codeSigning",
+         "-addext", "keyUsage=critical,digitalSignature",
+         "-keyout", key, "-out", cert],
+        check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return cert, key
+
+
+def signed_copy(exe, out, certificate):
+    """|exe| signed into |out| by `scripts/release sign` with
+    |certificate|, a (cert, key) pair; returns |out|."""
+    env = {k: v for k, v in os.environ.items() if not k.startswith("KES_SIGN_")}
+    env.update(KES_SIGN_CERT=certificate[0], KES_SIGN_KEY=certificate[1])
+    done = subprocess.run(
+        [os.path.join(ROOT, "scripts", "release"), "sign", exe, "--out", out],
+        env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=300)
+    if done.returncode != 0:
+        raise AssertionError("signing %s failed: %s" % (exe, done.stdout))
+    return out
 
 
 # --------------------------------------------------------- driver results

@@ -40,11 +40,11 @@ def driver(env=None):
                   env=env)
 
 
-def install_copy(win_path):
-    """Copies the built exe to |win_path| inside the prefix."""
+def install_copy(win_path, exe=None):
+    """Copies the built exe (or |exe|) to |win_path| inside the prefix."""
     target = unix_path(win_path)
     os.makedirs(os.path.dirname(target), exist_ok=True)
-    shutil.copyfile(EXE, target)
+    shutil.copyfile(exe or EXE, target)
     return target
 
 

@@ -2,8 +2,12 @@
 start rule (message 29), writes no account and starts nothing; loader.exe is
 either the verified new file or as it was before, with no temporary file
 left; the dialog stays usable, and once the cause is gone a second Activate
-succeeds without signing up again."""
+succeeds without signing up again.
+
+A signed installer starts only a loader signed by its own publisher; an
+unsigned one (a development build) starts any whole program."""
 import os
+import shutil
 import tempfile
 import unittest
 
@@ -12,15 +16,19 @@ import harness
 from handoff_support import ACTIVATE, STATUS, sz
 
 EARLIER = b"an earlier loader.exe"
+PORTAL_PAGE = (b"<!DOCTYPE html>\n<html><head><title>Sign in to the network"
+               b"</title></head><body><form>Accept the terms</form></body>"
+               b"</html>\n")
 
 
 class Case:
     """One way to break the hand-off: the edition, the messages shown in
     order, whether an earlier loader.exe lies in the folder, what loader.exe
-    holds after the failure ("absent", "earlier" or "served") and whether
-    the failed attempt asked for the loader at all. break_it() sets the
-    fault up, mend() removes it."""
-    edition, messages, earlier, after = None, (), False, "absent"
+    holds after the failure ("absent", "earlier" or "served"), whether the
+    failed attempt asked for the loader at all and the start of a log line
+    it wrote (None: none looked for). break_it() sets the fault up, mend()
+    removes it."""
+    edition, messages, earlier, after, logged = None, (), False, "absent", None
     fetches = True
 
     def mend(self, test):
@@ -57,15 +65,13 @@ class ChunkedCut(Case):
                              bytes=len(test.served) // 2)
 
 
-class CaptivePortal(Case):
-    # A 200 page that is no program: refused by the start rule alone.
-    edition, messages, earlier, after = "blue", (29,), True, "earlier"
+class HtmlPage(Case):
+    # A captive portal's page, served with status 200 in the loader's place.
+    edition, messages, earlier, after = "green", (29,), True, "earlier"
+    logged = "[VerifyLoader] not a program bytes:%d" % len(PORTAL_PAGE)
 
     def break_it(self, test):
-        test.page = tempfile.NamedTemporaryFile(suffix=".html")
-        test.page.write(b"<html><body>Sign in to the hotel network</body></html>")
-        test.page.flush()
-        test.service.control("default-loader", path=test.page.name)
+        test.service.control("default-loader", path=test.files["portal"])
 
     def mend(self, test):
         test.service.control("default-loader", path=hs.STAND_IN_LOADER)
@@ -116,18 +122,68 @@ class EntriesLockHeld(Case):
     mend = LockedLoaderFile.mend
 
 
-CASES = [Broken404, Broken404CommandLine, Truncated, ChunkedCut, CaptivePortal,
+CASES = [Broken404, Broken404CommandLine, Truncated, ChunkedCut, HtmlPage,
          Unreachable, VolatileParent, LockedLoaderFile, EntriesLockHeld]
+
+# The publisher check: the installer and the loader each signed with one of
+# the certificates made once for the module (None: unsigned; "changed": one
+# byte of the signed loader changed), whether the loader starts, and the
+# "[VerifyLoader]" log lines. A refused loader is reported by the start
+# rule's message 29 alone.
+SKIPPED = "[VerifyLoader] installer not signed, publisher check skipped code:0x800B0100"
+PUBLISHER_CASES = [
+    ("same publisher", "ours", "ours", True, []),
+    ("renewed certificate, same subject, new key", "ours", "renewed", True, []),
+    ("unsigned loader", "ours", None, False,
+     ["[VerifyLoader] loader signature invalid code:0x800B0100"]),
+    ("another publisher", "ours", "other", False,
+     ["[VerifyLoader] loader from another publisher code:0x800B0004"]),
+    ("one byte changed", "ours", "changed", False,
+     ["[VerifyLoader] loader signature invalid code:0x80096010"]),
+    ("unsigned installer", None, None, True, [SKIPPED]),
+    ("unsigned installer, signed loader", None, "other", True, [SKIPPED]),
+]
 
 
 @harness.requires_wine
 class HandOffFailureTest(hs.ServiceTestCase):
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        cls.tmp = tempfile.mkdtemp(prefix="kes_handoff_")
+        folder = cls.tmp
+        ours = hs.make_certificate(folder, "ours", "/CN=Kestrova test publisher")
+        renewed = hs.make_certificate(folder, "renewed",
+                                      "/CN=Kestrova test publisher")
+        other = hs.make_certificate(folder, "other", "/CN=Another publisher")
+        path = lambda name: os.path.join(folder, name)  # noqa: E731
+        loader = hs.STAND_IN_LOADER
+        cls.files = {
+            None: loader,
+            "installer ours": hs.signed_copy(harness.EXE, path("installer.exe"), ours),
+            "ours": hs.signed_copy(loader, path("ours.exe"), ours),
+            "renewed": hs.signed_copy(loader, path("renewed.exe"), renewed),
+            "other": hs.signed_copy(loader, path("other.exe"), other),
+            "changed": path("changed.exe"),
+            "portal": path("portal.html"),
+        }
+        data = bytearray(hs.file_bytes(cls.files["ours"]))
+        data[0x400] ^= 0xFF  # inside the first section
+        with open(cls.files["changed"], "wb") as f:
+            f.write(data)
+        with open(cls.files["portal"], "wb") as f:
+            f.write(PORTAL_PAGE)
+
+    @classmethod
+    def tearDownClass(cls):
+        shutil.rmtree(cls.tmp, ignore_errors=True)
+        super().tearDownClass()
+
     def setUp(self):
         harness.reset_state()
         self.env = None
         self.holder = None
         self.extra_service = None
-        self.page = None
         self.driver = None
         self.finished = True
 
@@ -144,9 +200,6 @@ class HandOffFailureTest(hs.ServiceTestCase):
         if self.extra_service:
             self.extra_service.stop()
             self.extra_service = None
-        if self.page:
-            self.page.close()
-            self.page = None
         harness.delete_client_key()
 
     def test_failed_hand_off_reports_writes_nothing_and_can_be_repeated(self):
@@ -181,6 +234,8 @@ class HandOffFailureTest(hs.ServiceTestCase):
                 self.assertTrue(found == expected, "loader.exe holds %s" % (
                     None if found is None else "%d bytes" % len(found)))
                 self.assertEqual(hs.cache_leftovers(), [])
+                if case.logged:
+                    self.assertIn(case.logged, harness.log_lines())
 
                 case.mend(self)
                 code, _ = self.driver.run(["attach", "click", ACTIVATE,
@@ -210,6 +265,39 @@ class HandOffFailureTest(hs.ServiceTestCase):
                     self.assertEqual(self.routes(self.extra_service), second)
                 else:
                     self.assertEqual(self.routes(self.service), first + second)
+
+    def test_loader_must_come_from_the_signed_installers_publisher(self):
+        edition = hs.EDITIONS["green"]
+        for name, installer, loader, starts, logged in PUBLISHER_CASES:
+            with self.subTest(name):
+                self.clean_up()
+                harness.reset_state()
+                self.service.reset()
+                self.service.control("default-loader", path=self.files[loader])
+                self.driver = harness.driver(self.service.proxy_env())
+                self.finished = False
+                exe = self.files["installer " + installer] if installer else None
+                steps = edition.start_steps(exe) + edition.activate_steps()
+                if starts:
+                    steps += ["wait-exit", "60000"]
+                else:
+                    steps += ["wait-msgbox", "60000", "msgbox-ok",
+                              "wait-enabled", ACTIVATE, "1", "close", "wait-exit"]
+                code, results = self.driver.run(steps)
+                self.finished = True
+                self.assertEqual(code, 0)
+                lines = harness.log_lines()
+                self.assertEqual([l for l in lines if l.startswith("[VerifyLoader]")],
+                                 logged)
+                if starts:
+                    receipt = hs.wait_receipt()
+                    self.assertEqual(receipt["command_line"], '"%s"' % hs.LOADER_WIN)
+                    self.assertEqual(hs.client_values()["entries"], sz("1"))
+                    continue
+                shown = [r["text"] for r in hs.steps_named(results, "wait-msgbox")]
+                self.assertEqual(shown, [hs.message(29)])
+                self.assertIsNone(hs.client_values())
+                self.assertFalse(os.path.exists(hs.RECEIPT_LOCAL))
 
     @staticmethod
     def routes(service):

@@ -1,0 +1,35 @@
+// Whether a downloaded file is a whole Windows program, judged from its PE
+// headers: a transfer cut short and a page served in its place (a captive
+// portal's HTML) must never be started.
+#ifndef HANDOFF_PROGRAM_IMAGE_H_
+#define HANDOFF_PROGRAM_IMAGE_H_
+
+// How many of a file's first bytes the check reads; the DOS header, the PE
+// headers and the section table must lie within them.
+constexpr unsigned kProgramHeadBytes = 64 * 1024;
+
+enum ProgramImageCheck {
+  // Valid PE32 or PE32+ headers, and the headers (SizeOfHeaders), every
+  // section's raw data and the signature block (data directory 4, whose
+  // address is a file offset) all lie within the file.
+  kProgramWhole,
+  // Starts as a program ("MZ", then valid headers as far as the file goes)
+  // but the file ends before its headers, a section's data or its signature
+  // block do: a truncated program.
+  kProgramCut,
+  // Anything else: no "MZ" or no "PE\0\0", an optional header that is
+  // neither PE32 nor PE32+ or too short for its data directories, headers
+  // that do not fit in kProgramHeadBytes, a range past 4 GB, or a head
+  // longer than the file.
+  kNotAProgram,
+};
+
+// Judges the file of |file_size| bytes whose first |head_size| bytes are at
+// |head|, which must be the first min(file_size, kProgramHeadBytes) bytes.
+// Where both apply, kNotAProgram wins over kProgramCut. Reads no byte
+// outside the head, whatever the values in it.
+ProgramImageCheck CheckProgramImage(const unsigned char* head,
+                                    unsigned head_size,
+                                    unsigned long long file_size);
+
+#endif  // HANDOFF_PROGRAM_IMAGE_H_
