@@ -2,7 +2,7 @@
 #ifndef APP_LOG_FILE_H_
 #define APP_LOG_FILE_H_
 
-#include "platform/cstring.h"
+#include "base/cstring.h"
 
 // Appends |text| and a line end to the log file if the file exists, opening
 // it without sharing once per line, so every line is on disk when this

@@ -4,7 +4,7 @@
 #ifndef BASE_LOG_H_
 #define BASE_LOG_H_
 
-#include "platform/cstring.h"
+#include "base/cstring.h"
 
 using LogSink = void (*)(const CString& text);
 

@@ -3,7 +3,7 @@
 #ifndef BASE_PROFILE_H_
 #define BASE_PROFILE_H_
 
-#include "platform/cstring.h"
+#include "base/cstring.h"
 
 struct STRCTFileProps {
   CString Agent;

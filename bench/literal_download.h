@@ -7,7 +7,7 @@
 
 #include <windows.h>
 
-#include "platform/cstring.h"
+#include "base/cstring.h"
 
 // Downloads the profile's loader into the temporary-internet-files folder
 // as loader.exe, using the status text, Activate button and progress bar

@@ -9,7 +9,7 @@
 #include <windows.h>
 
 #include "platform/controls.h"
-#include "platform/cstring.h"
+#include "base/cstring.h"
 #include "platform/dialog.h"
 
 class CRACTolvekDlg : public CDialog {

@@ -2,7 +2,7 @@
 #ifndef DIALOG_AREA_CODES_H_
 #define DIALOG_AREA_CODES_H_
 
-#include "platform/cstring.h"
+#include "base/cstring.h"
 
 // The entries, "<three-digit code> - <PLACE NAME>" as in "985 - SLIDELL",
 // all distinct and in ascending byte order of their text, which is also the

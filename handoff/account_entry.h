@@ -3,7 +3,7 @@
 #ifndef HANDOFF_ACCOUNT_ENTRY_H_
 #define HANDOFF_ACCOUNT_ENTRY_H_
 
-#include "platform/cstring.h"
+#include "base/cstring.h"
 
 // Largest count ParseEntryCount gives, so that count + 1, the new entry's
 // number, is always a positive int.

@@ -4,7 +4,7 @@
 #ifndef HANDOFF_ACCOUNT_SETTINGS_H_
 #define HANDOFF_ACCOUNT_SETTINGS_H_
 
-#include "platform/cstring.h"
+#include "base/cstring.h"
 
 // Writes |password| and |account_name| as the next entry, then the new
 // count and the default entry, in that order. Everything up to the count

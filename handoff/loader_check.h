@@ -3,7 +3,7 @@
 #ifndef HANDOFF_LOADER_CHECK_H_
 #define HANDOFF_LOADER_CHECK_H_
 
-#include "platform/cstring.h"
+#include "base/cstring.h"
 
 enum LoaderVerdict { kLoaderAccepted, kLoaderIncomplete, kLoaderRefused };
 

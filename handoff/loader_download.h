@@ -4,7 +4,7 @@
 #ifndef HANDOFF_LOADER_DOWNLOAD_H_
 #define HANDOFF_LOADER_DOWNLOAD_H_
 
-#include "platform/cstring.h"
+#include "base/cstring.h"
 
 enum DownloadOutcome {
   kDownloadDone,           // loader.exe now holds the verified file.

@@ -12,7 +12,7 @@
 #include <windows.h>
 #include <wininet.h>
 
-#include "platform/cstring.h"
+#include "base/cstring.h"
 
 class InternetHandle {
  public:

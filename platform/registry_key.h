@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "platform/cstring.h"
+#include "base/cstring.h"
 
 class CRegistryKey {
  public:

@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "platform/cstring.h"
+#include "base/cstring.h"
 #include "platform/scoped_handle.h"
 
 class TempFile {

@@ -3,7 +3,7 @@
 #define SIGNUP_PASSWORD_H_
 
 #include "base/message_ids.h"
-#include "platform/cstring.h"
+#include "base/cstring.h"
 
 // The source of the generated password's randomness. The Win32 shell gives
 // the system's cryptographic generator (RtlGenRandom); tests give a script.

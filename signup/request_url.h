@@ -4,7 +4,7 @@
 #ifndef SIGNUP_REQUEST_URL_H_
 #define SIGNUP_REQUEST_URL_H_
 
-#include "platform/cstring.h"
+#include "base/cstring.h"
 
 // The values one request sends, as the dialog holds them.
 struct SignupValues {

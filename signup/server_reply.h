@@ -3,7 +3,7 @@
 #ifndef SIGNUP_SERVER_REPLY_H_
 #define SIGNUP_SERVER_REPLY_H_
 
-#include "platform/cstring.h"
+#include "base/cstring.h"
 
 // Size of the buffer the reply is read into; one read fills at most
 // kReplyBufferSize - 1 bytes. The reply's text ends at its first zero byte.

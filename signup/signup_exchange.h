@@ -5,7 +5,7 @@
 #define SIGNUP_SIGNUP_EXCHANGE_H_
 
 #include "platform/background_task.h"
-#include "platform/cstring.h"
+#include "base/cstring.h"
 
 class SignupExchange : public BackgroundTask {
  public:

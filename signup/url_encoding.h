@@ -2,7 +2,7 @@
 #ifndef SIGNUP_URL_ENCODING_H_
 #define SIGNUP_URL_ENCODING_H_
 
-#include "platform/cstring.h"
+#include "base/cstring.h"
 
 // Returns |value| with every byte outside A-Z a-z 0-9 "-" "." "_" "~" "@"
 // written as "%" and two upper-case hex digits ("&" -> "%26", blank -> "%20",

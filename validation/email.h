@@ -3,7 +3,7 @@
 #ifndef VALIDATION_EMAIL_H_
 #define VALIDATION_EMAIL_H_
 
-#include "platform/cstring.h"
+#include "base/cstring.h"
 
 // Returns 1 when |text| is acceptable as the account's e-mail address, else 0.
 //

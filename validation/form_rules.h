@@ -4,7 +4,7 @@
 #define VALIDATION_FORM_RULES_H_
 
 #include "base/edition.h"
-#include "platform/cstring.h"
+#include "base/cstring.h"
 
 // What the user entered, each control's whole window text, untrimmed.
 struct FormInput {

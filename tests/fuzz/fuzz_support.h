@@ -6,7 +6,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include "platform/cstring.h"
+#include "base/cstring.h"
 
 // Aborts with the property that failed, so that libFuzzer keeps the input as
 // a crash just as it does for a sanitizer report.

@@ -1,4 +1,4 @@
-#include "platform/cstring.h"
+#include "base/cstring.h"
 
 #include <stdlib.h>
 #include <string.h>

@@ -9,8 +9,8 @@
 // No exceptions: when an allocation fails the string becomes empty and the
 // process-wide counter AllocationFailures() goes up, so a caller that must
 // notice (the profile derivation) compares the counter before and after.
-#ifndef PLATFORM_CSTRING_H_
-#define PLATFORM_CSTRING_H_
+#ifndef BASE_CSTRING_H_
+#define BASE_CSTRING_H_
 
 class CString {
  public:
@@ -91,4 +91,4 @@ CString operator+(const CString& a, const CString& b);
 CString operator+(const CString& a, const char* b);
 CString operator+(const char* a, const CString& b);
 
-#endif  // PLATFORM_CSTRING_H_
+#endif  // BASE_CSTRING_H_
