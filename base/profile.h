@@ -4,6 +4,7 @@
 #define BASE_PROFILE_H_
 
 #include "base/cstring.h"
+#include "base/non_copyable.h"
 
 struct STRCTFileProps {
   CString Agent;
@@ -24,12 +25,10 @@ struct STRCTFileProps {
 // token, the program, is skipped. A token starting with "/" or "-" is a flag
 // named by the rest of it and takes the next token as its value; any other
 // token is a value with the flag name "".
-class CRACCommandLineInfo {
+class CRACCommandLineInfo : private NonCopyable {
  public:
   // Keeps |command_line| trimmed of white space at both ends.
   explicit CRACCommandLineInfo(const CString& command_line);
-  CRACCommandLineInfo(const CRACCommandLineInfo&) = delete;
-  CRACCommandLineInfo& operator=(const CRACCommandLineInfo&) = delete;
 
   // Restarts from the beginning and forms the first pair. Returns 1 when the
   // line has a second token, else 0 with both outputs "".

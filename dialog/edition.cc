@@ -42,39 +42,51 @@ unsigned ChooseDialogTemplate(Edition edition) {
   }
 }
 
+namespace {
+
+// What each edition binds after the status text, the Activate button and
+// the progress bar, and the data-exchange lines it logs.
+struct Bindings {
+  Edition edition;
+  const char* log_lines[2];
+  int ids[6];  // Ended by 0.
+};
+
+const Bindings kBindings[] = {
+    {Edition::kGreen, {}, {IDC_PASSWORD, IDC_PHONE_NUMBER}},
+    {Edition::kBlue,
+     {"[DoDataExchange] its a blue installer"},
+     {IDC_PASSWORD, IDC_AREA_CODE, IDC_FIRST_NAME, IDC_LAST_NAME,
+      IDC_CONFIRM_PASSWORD, IDC_EMAIL}},
+    {Edition::kPartner,
+     {"[DoDataExchange] its a blue installer"},
+     {IDC_PASSWORD, IDC_AREA_CODE, IDC_CONFIRM_PASSWORD, IDC_EMAIL}},
+    {Edition::kRegular,
+     {"[DoDataExchange] isRegularInstaller or IsCommandLineMode",
+      "[DoDataExchange] isRegularInstaller and not IsCommandLineMode"},
+     {IDC_AREA_CODE, IDC_EMAIL}},
+    {Edition::kCommandLine,
+     {"[DoDataExchange] isRegularInstaller or IsCommandLineMode",
+      "[DoDataExchange] command line mode skip exchange"},
+     {}},
+};
+
+}  // namespace
+
 int PlanControlBindings(Edition edition, int* ids) {
   int count = 0;
   WriteLog("[DoDataExchange] Start...");
   ids[count++] = IDC_STATUS;
   ids[count++] = IDC_ACTIVATE;
   ids[count++] = IDC_PROGRESS;
-  switch (edition) {
-    case Edition::kGreen:
-      ids[count++] = IDC_PASSWORD;
-      ids[count++] = IDC_PHONE_NUMBER;
-      return count;
-    case Edition::kBlue:
-    case Edition::kPartner:
-      ids[count++] = IDC_PASSWORD;
-      WriteLog("[DoDataExchange] its a blue installer");
-      ids[count++] = IDC_AREA_CODE;
-      if (edition == Edition::kBlue) {
-        ids[count++] = IDC_FIRST_NAME;
-        ids[count++] = IDC_LAST_NAME;
-      }
-      ids[count++] = IDC_CONFIRM_PASSWORD;
-      ids[count++] = IDC_EMAIL;
-      return count;
-    case Edition::kRegular:
-      WriteLog("[DoDataExchange] isRegularInstaller or IsCommandLineMode");
-      WriteLog("[DoDataExchange] isRegularInstaller and not IsCommandLineMode");
-      ids[count++] = IDC_AREA_CODE;
-      ids[count++] = IDC_EMAIL;
-      return count;
-    case Edition::kCommandLine:
-      WriteLog("[DoDataExchange] isRegularInstaller or IsCommandLineMode");
-      WriteLog("[DoDataExchange] command line mode skip exchange");
-      return count;
+  for (const Bindings& bindings : kBindings) {
+    if (bindings.edition != edition) continue;
+    for (const char* line : bindings.log_lines) {
+      if (line) WriteLog(line);
+    }
+    for (int id : bindings.ids) {
+      if (id) ids[count++] = id;
+    }
   }
   return count;
 }

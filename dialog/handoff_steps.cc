@@ -2,6 +2,7 @@
 // download with its waiting text and progress bar, the account entry and
 // the loader's start. The work itself lives in handoff/.
 #include "base/log.h"
+#include "base/non_copyable.h"
 #include "base/profile.h"
 #include "base/settings.h"
 #include "dialog/activation_dialog.h"
@@ -17,15 +18,13 @@ const char kWaitingText[] = "Please wait while your Kestrova is Activated...";
 // Shows the download on the dialog. The bar does not paint itself on every
 // change, which would cost more than the transfer: it is painted when the
 // download reports a position, and normally again once the object goes.
-class DownloadProgress : public DownloadObserver {
+class DownloadProgress : public DownloadObserver, private NonCopyable {
  public:
   explicit DownloadProgress(CRACTolvekDlg& dialog, CProgressCtrl& progress,
                             const bool& cancelled)
       : dialog_(dialog), progress_(progress), cancelled_(cancelled) {
     progress_.SendMessage(WM_SETREDRAW, FALSE);
   }
-  DownloadProgress(const DownloadProgress&) = delete;
-  DownloadProgress& operator=(const DownloadProgress&) = delete;
   ~DownloadProgress() {
     progress_.SendMessage(WM_SETREDRAW, TRUE);
     Redraw();

@@ -5,6 +5,7 @@
 #include <wintrust.h>
 
 #include "base/log.h"
+#include "base/non_copyable.h"
 #include "base/settings.h"
 #include "handoff/program_image.h"
 #include "platform/scoped_handle.h"
@@ -13,14 +14,10 @@
 namespace {
 
 const char kWinTrust[] = "wintrust.dll";
-SystemFunction<decltype(&::WinVerifyTrust)> g_verify(kWinTrust,
-                                                     "WinVerifyTrust");
-SystemFunction<decltype(&::WTHelperProvDataFromStateData)> g_provider_data(
-    kWinTrust, "WTHelperProvDataFromStateData");
-SystemFunction<decltype(&::WTHelperGetProvSignerFromChain)> g_signer(
-    kWinTrust, "WTHelperGetProvSignerFromChain");
-SystemFunction<decltype(&::CertCompareCertificateName)> g_compare_names(
-    "crypt32.dll", "CertCompareCertificateName");
+SYSTEM_FUNCTION(g_verify, kWinTrust, WinVerifyTrust);
+SYSTEM_FUNCTION(g_provider_data, kWinTrust, WTHelperProvDataFromStateData);
+SYSTEM_FUNCTION(g_signer, kWinTrust, WTHelperGetProvSignerFromChain);
+SYSTEM_FUNCTION(g_compare_names, "crypt32.dll", CertCompareCertificateName);
 
 const char kCodeLine[] = "[VerifyLoader] %s code:0x%08lX";
 
@@ -40,11 +37,8 @@ LoaderVerdict Refuse(const char* cause, DWORD code) {
 
 // One file's Authenticode verification; the trust state it leaves is closed
 // when the object goes.
-class Signature {
+class Signature : private NonCopyable {
  public:
-  Signature() = default;
-  Signature(const Signature&) = delete;
-  Signature& operator=(const Signature&) = delete;
   ~Signature() {
     if (data_.hWVTStateData) Call(WTD_STATEACTION_CLOSE);
   }

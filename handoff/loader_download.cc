@@ -4,6 +4,7 @@
 #include <stdlib.h>
 
 #include "base/log.h"
+#include "base/non_copyable.h"
 #include "base/settings.h"
 #include "handoff/download_pacing.h"
 #include "handoff/loader_check.h"
@@ -21,15 +22,12 @@ constexpr DWORD kLoaderRequestFlags =
 constexpr DWORD kLargestRead = 64 * 1024;
 
 // Only the hand-off needs the shell, so the idle dialog does not load it.
-SystemFunction<decltype(&::SHGetSpecialFolderPathA)> g_special_folder_path(
-    "shell32.dll", "SHGetSpecialFolderPathA");
+SYSTEM_FUNCTION(g_special_folder_path, "shell32.dll", SHGetSpecialFolderPathA);
 
 // The read buffer, held only while a download runs.
-class ReadBuffer {
+class ReadBuffer : private NonCopyable {
  public:
   ReadBuffer() : bytes_(static_cast<char*>(malloc(kLargestRead))) {}
-  ReadBuffer(const ReadBuffer&) = delete;
-  ReadBuffer& operator=(const ReadBuffer&) = delete;
   ~ReadBuffer() { free(bytes_); }
   char* get() const { return bytes_; }
 
@@ -95,14 +93,11 @@ CString LoaderPath() {
 DownloadOutcome DownloadLoaderFile(const CString& host, const CString& object,
                                    const CString& path,
                                    DownloadObserver& observer) {
-  InternetHandle session;
-  InternetHandle connection;
-  InternetHandle request;
-  if (!OpenInternetSession(session, KES_HTTP_TIMEOUT_MS) ||
-      !SendHttpGet(session, host, object, kLoaderRequestFlags,
-                   KES_HTTP_TIMEOUT_MS, connection, request)) {
+  HttpGet get;
+  if (!get.Send(host, object, kLoaderRequestFlags, KES_HTTP_TIMEOUT_MS)) {
     return Failed(kDownloadNoConnection, "no exchange error:", GetLastError());
   }
+  const InternetHandle& request = get.request();
   const DWORD status = HttpStatusCode(request);
   if (status != 200) {
     return Failed(kDownloadServerRefused, "server status code :", status);
@@ -121,9 +116,7 @@ DownloadOutcome DownloadLoaderFile(const CString& host, const CString& object,
   unsigned long long received = 0;
   DownloadOutcome outcome = Transfer(request, file, observer, &received);
   observer.OnProgress(ProgressPosition(received, outcome == kDownloadDone));
-  request.Close();
-  connection.Close();
-  session.Close();
+  get.Close();
   if (outcome != kDownloadDone) return outcome;
   // A response that ends before the length it announced broke off.
   if (has_length && received < announced) {

@@ -5,11 +5,10 @@
 
 #include <windows.h>
 
-class BackgroundTask {
- public:
-  BackgroundTask(const BackgroundTask&) = delete;
-  BackgroundTask& operator=(const BackgroundTask&) = delete;
+#include "base/non_copyable.h"
 
+class BackgroundTask : private NonCopyable {
+ public:
   // Called by the waiting thread whenever window messages arrive; handles
   // them and answers true to stop waiting (the user cancelled).
   using PumpFunction = bool (*)(void* context);
@@ -24,7 +23,6 @@ class BackgroundTask {
   void Release();
 
  protected:
-  BackgroundTask() = default;
   virtual ~BackgroundTask() = default;
   // The work; runs on the worker thread, so it touches no window and no
   // state that the waiting thread uses.

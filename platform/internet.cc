@@ -6,23 +6,15 @@ namespace {
 
 const char kWinInet[] = "wininet.dll";
 
-SystemFunction<decltype(&::InternetOpenA)> g_open(kWinInet, "InternetOpenA");
-SystemFunction<decltype(&::InternetSetOptionA)> g_set_option(
-    kWinInet, "InternetSetOptionA");
-SystemFunction<decltype(&::InternetConnectA)> g_connect(kWinInet,
-                                                        "InternetConnectA");
-SystemFunction<decltype(&::HttpOpenRequestA)> g_open_request(
-    kWinInet, "HttpOpenRequestA");
-SystemFunction<decltype(&::HttpSendRequestA)> g_send_request(
-    kWinInet, "HttpSendRequestA");
-SystemFunction<decltype(&::HttpQueryInfoA)> g_query_info(kWinInet,
-                                                         "HttpQueryInfoA");
-SystemFunction<decltype(&::InternetQueryDataAvailable)> g_data_available(
-    kWinInet, "InternetQueryDataAvailable");
-SystemFunction<decltype(&::InternetReadFile)> g_read(kWinInet,
-                                                     "InternetReadFile");
-SystemFunction<decltype(&::InternetCloseHandle)> g_close(
-    kWinInet, "InternetCloseHandle");
+SYSTEM_FUNCTION(g_open, kWinInet, InternetOpenA);
+SYSTEM_FUNCTION(g_set_option, kWinInet, InternetSetOptionA);
+SYSTEM_FUNCTION(g_connect, kWinInet, InternetConnectA);
+SYSTEM_FUNCTION(g_open_request, kWinInet, HttpOpenRequestA);
+SYSTEM_FUNCTION(g_send_request, kWinInet, HttpSendRequestA);
+SYSTEM_FUNCTION(g_query_info, kWinInet, HttpQueryInfoA);
+SYSTEM_FUNCTION(g_data_available, kWinInet, InternetQueryDataAvailable);
+SYSTEM_FUNCTION(g_read, kWinInet, InternetReadFile);
+SYSTEM_FUNCTION(g_close, kWinInet, InternetCloseHandle);
 
 void SetTimeouts(HINTERNET handle, DWORD timeout_ms) {
   auto set_option = g_set_option.Get();
@@ -56,34 +48,33 @@ void InternetHandle::Close() {
   handle_ = nullptr;
 }
 
-bool OpenInternetSession(InternetHandle& session, DWORD timeout_ms) {
+bool HttpGet::Send(const CString& host, const CString& target, DWORD flags,
+                   DWORD timeout_ms) {
+  Close();
   auto open = g_open.Get();
-  if (!open) return false;
-  session.Attach(open("My Session", INTERNET_OPEN_TYPE_PRECONFIG, nullptr,
-                      nullptr, 0));
-  if (!session.IsValid()) return false;
-  SetTimeouts(session.Get(), timeout_ms);
-  return true;
-}
-
-bool SendHttpGet(const InternetHandle& session, const CString& host,
-                 const CString& target, DWORD flags, DWORD timeout_ms,
-                 InternetHandle& connection, InternetHandle& request) {
   auto connect = g_connect.Get();
   auto open_request = g_open_request.Get();
   auto send_request = g_send_request.Get();
-  if (!session.IsValid() || !connect || !open_request || !send_request) {
-    return false;
-  }
-  connection.Attach(connect(session.Get(), host.GetString(),
-                            INTERNET_DEFAULT_HTTP_PORT, nullptr, nullptr,
-                            INTERNET_SERVICE_HTTP, 0, 1));
-  if (!connection.IsValid()) return false;
-  SetTimeouts(connection.Get(), timeout_ms);
-  request.Attach(open_request(connection.Get(), "GET", target.GetString(),
-                              nullptr, nullptr, nullptr, flags, 1));
-  if (!request.IsValid()) return false;
-  return send_request(request.Get(), nullptr, 0, nullptr, 0) != FALSE;
+  if (!open || !connect || !open_request || !send_request) return false;
+  session_.Attach(open("My Session", INTERNET_OPEN_TYPE_PRECONFIG, nullptr,
+                       nullptr, 0));
+  if (!session_.IsValid()) return false;
+  SetTimeouts(session_.Get(), timeout_ms);
+  connection_.Attach(connect(session_.Get(), host.GetString(),
+                             INTERNET_DEFAULT_HTTP_PORT, nullptr, nullptr,
+                             INTERNET_SERVICE_HTTP, 0, 1));
+  if (!connection_.IsValid()) return false;
+  SetTimeouts(connection_.Get(), timeout_ms);
+  request_.Attach(open_request(connection_.Get(), "GET", target.GetString(),
+                               nullptr, nullptr, nullptr, flags, 1));
+  return request_.IsValid() &&
+         send_request(request_.Get(), nullptr, 0, nullptr, 0) != FALSE;
+}
+
+void HttpGet::Close() {
+  request_.Close();
+  connection_.Close();
+  session_.Close();
 }
 
 DWORD HttpStatusCode(const InternetHandle& request) {

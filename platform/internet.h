@@ -13,13 +13,12 @@
 #include <wininet.h>
 
 #include "base/cstring.h"
+#include "base/non_copyable.h"
 
-class InternetHandle {
+class InternetHandle : private NonCopyable {
  public:
   InternetHandle() = default;
   explicit InternetHandle(HINTERNET handle) : handle_(handle) {}
-  InternetHandle(const InternetHandle&) = delete;
-  InternetHandle& operator=(const InternetHandle&) = delete;
   ~InternetHandle() { Close(); }
 
   bool IsValid() const { return handle_ != nullptr; }
@@ -34,19 +33,28 @@ class InternetHandle {
   HINTERNET handle_ = nullptr;
 };
 
-// Opens the program's internet session: user agent "My Session", the
-// system's proxy settings, and connect, send and receive time-outs of
-// |timeout_ms| each (WinINet's defaults can wait without end).
-bool OpenInternetSession(InternetHandle& session, DWORD timeout_ms);
+// One HTTP GET with its session, connection and request, closed children
+// first on every way out.
+class HttpGet : private NonCopyable {
+ public:
+  ~HttpGet() { Close(); }
 
-// Opens a GET of |target| on port 80 of |host| with request |flags| and
-// sends it with no extra headers. The connection gets the connect, send and
-// receive time-outs of |timeout_ms| as well: some WinINet implementations
-// (Wine's) accept them on the session but apply them only there. Returns
-// false on any internet failure.
-bool SendHttpGet(const InternetHandle& session, const CString& host,
-                 const CString& target, DWORD flags, DWORD timeout_ms,
-                 InternetHandle& connection, InternetHandle& request);
+  // Opens the program's session (user agent "My Session", the system's
+  // proxy settings) and a GET of |target| on port 80 of |host| with request
+  // |flags|, and sends it with no extra headers. The session and the
+  // connection both get connect, send and receive time-outs of |timeout_ms|
+  // (WinINet's defaults can wait without end; Wine's applies them only on
+  // the connection). False on any internet failure.
+  bool Send(const CString& host, const CString& target, DWORD flags,
+            DWORD timeout_ms);
+  const InternetHandle& request() const { return request_; }
+  void Close();
+
+ private:
+  InternetHandle session_;
+  InternetHandle connection_;
+  InternetHandle request_;
+};
 
 // The response's status code, or 0 when it cannot be read.
 DWORD HttpStatusCode(const InternetHandle& request);

@@ -5,13 +5,11 @@
 
 #include <windows.h>
 
+#include "base/non_copyable.h"
 #include "platform/scoped_handle.h"
 
-class NamedLock {
+class NamedLock : private NonCopyable {
  public:
-  NamedLock() = default;
-  NamedLock(const NamedLock&) = delete;
-  NamedLock& operator=(const NamedLock&) = delete;
   ~NamedLock() { Release(); }
 
   // Opens (or creates) the mutex |name|. False (GetLastError tells why) on

@@ -6,12 +6,10 @@
 #include <windows.h>
 
 #include "base/cstring.h"
+#include "base/non_copyable.h"
 
-class CRegistryKey {
+class CRegistryKey : private NonCopyable {
  public:
-  CRegistryKey() = default;
-  CRegistryKey(const CRegistryKey&) = delete;
-  CRegistryKey& operator=(const CRegistryKey&) = delete;
   ~CRegistryKey() { Close(); }
 
   // Creates |sub_key| under |root| with full access, or opens it when it

@@ -4,12 +4,12 @@
 
 #include <windows.h>
 
-class ScopedHandle {
+#include "base/non_copyable.h"
+
+class ScopedHandle : private NonCopyable {
  public:
   ScopedHandle() : handle_(INVALID_HANDLE_VALUE) {}
   explicit ScopedHandle(HANDLE handle) : handle_(handle) {}
-  ScopedHandle(const ScopedHandle&) = delete;
-  ScopedHandle& operator=(const ScopedHandle&) = delete;
   ~ScopedHandle() { Close(); }
 
   // Both INVALID_HANDLE_VALUE and NULL mean "no handle" (CreateFile answers

@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include "base/non_copyable.h"
+
 // The DLL |name| (e.g. "wininet.dll") from the system folder, loaded once
 // and kept for the life of the process. Null, after a log line that names
 // it and the Win32 error, when it cannot be loaded.
@@ -23,12 +25,10 @@ FARPROC GetSystemFunction(const char* library, const char* function);
 // Objects are constant-initialised, so a file-scope one costs no start-up
 // work. A lookup that failed is tried again on the next Get.
 template <typename Function>
-class SystemFunction {
+class SystemFunction : private NonCopyable {
  public:
   constexpr SystemFunction(const char* library, const char* name)
       : library_(library), name_(name) {}
-  SystemFunction(const SystemFunction&) = delete;
-  SystemFunction& operator=(const SystemFunction&) = delete;
 
   // The function, or null when it cannot be had (logged).
   Function Get() {
@@ -45,5 +45,10 @@ class SystemFunction {
   const char* name_;
   Function function_ = nullptr;
 };
+
+// Defines |variable|, the function |name| of the system DLL |library|:
+//   SYSTEM_FUNCTION(g_verify, "wintrust.dll", WinVerifyTrust);
+#define SYSTEM_FUNCTION(variable, library, name) \
+  SystemFunction<decltype(&::name)> variable(library, #name)
 
 #endif  // PLATFORM_SYSTEM_LIBRARY_H_

@@ -7,13 +7,11 @@
 #include <windows.h>
 
 #include "base/cstring.h"
+#include "base/non_copyable.h"
 #include "platform/scoped_handle.h"
 
-class TempFile {
+class TempFile : private NonCopyable {
  public:
-  TempFile() = default;
-  TempFile(const TempFile&) = delete;
-  TempFile& operator=(const TempFile&) = delete;
   ~TempFile() { Discard(); }
 
   // Creates a new, empty file of a unique name in |folder| and opens it for

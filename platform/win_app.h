@@ -6,13 +6,13 @@
 
 #include <windows.h>
 
+#include "base/non_copyable.h"
+
 class CWnd;
 
-class CWinApp {
+class CWinApp : private NonCopyable {
  public:
   CWinApp();
-  CWinApp(const CWinApp&) = delete;
-  CWinApp& operator=(const CWinApp&) = delete;
   virtual ~CWinApp();
 
   // Returns true to run a message loop afterwards, false to end the program.

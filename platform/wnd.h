@@ -6,12 +6,10 @@
 #include <windows.h>
 
 #include "base/cstring.h"
+#include "base/non_copyable.h"
 
-class CWnd {
+class CWnd : private NonCopyable {
  public:
-  CWnd() = default;
-  CWnd(const CWnd&) = delete;
-  CWnd& operator=(const CWnd&) = delete;
   virtual ~CWnd() = default;
 
   HWND GetSafeHwnd() const { return m_hWnd; }

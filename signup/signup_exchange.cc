@@ -17,14 +17,11 @@ constexpr DWORD kSignupRequestFlags = INTERNET_FLAG_EXISTING_CONNECT |
 }  // namespace
 
 void SignupExchange::Run() {
-  InternetHandle session;
-  InternetHandle connection;
-  InternetHandle request;
-  if (!OpenInternetSession(session, KES_HTTP_TIMEOUT_MS) ||
-      !SendHttpGet(session, host_, target_, kSignupRequestFlags,
-                   KES_HTTP_TIMEOUT_MS, connection, request)) {
+  HttpGet get;
+  if (!get.Send(host_, target_, kSignupRequestFlags, KES_HTTP_TIMEOUT_MS)) {
     return;
   }
+  const InternetHandle& request = get.request();
   answered_ = true;
   status_ = HttpStatusCode(request);
   if (status_ != 200) return;

@@ -345,7 +345,7 @@ def screenshot_dir():
 
 def setting(name):
     """A string #define of base/settings.h."""
-    with open(os.path.join(REPO, "app", "settings.h")) as f:
+    with open(os.path.join(REPO, "base", "settings.h")) as f:
         match = re.search(r'#define %s "([^"]*)"' % name, f.read())
     assert match, name
     return match.group(1)

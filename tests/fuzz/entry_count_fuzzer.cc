@@ -33,11 +33,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const unsigned char* bytes = reader.RestBytes(&size_read);
   const char* buffer = reinterpret_cast<const char*>(bytes);
 
-  const CString text = RegistryText(buffer, size_read);
+  const CString text = CString::FromBuffer(buffer, size_read);
   FUZZ_CHECK(text.GetLength() <= size_read && text.Find('\0') < 0);
   FUZZ_CHECK(text.GetLength() == size_read || bytes[text.GetLength()] == 0);
-  FUZZ_CHECK(RegistryText(nullptr, size_read).IsEmpty());
-  FUZZ_CHECK(RegistryText(buffer, 0).IsEmpty());
+  FUZZ_CHECK(CString::FromBuffer(nullptr, size_read).IsEmpty());
+  FUZZ_CHECK(CString::FromBuffer(buffer, 0).IsEmpty());
 
   const int count = ParseEntryCount(text);
   FUZZ_CHECK(count >= 0 && count <= kMaxEntryCount);

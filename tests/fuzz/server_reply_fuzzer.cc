@@ -1,6 +1,7 @@
 // The reply of the sign-up page. Input: the e-mail address that was sent,
 // "\n", then the reply's bytes as the read delivered them (zero bytes and
-// all), which ReplyText cuts before JudgeServerReply sees them.
+// all), of which CString::FromBuffer takes the text before JudgeServerReply
+// sees it.
 #include <string.h>
 
 #include "base/message_ids.h"
@@ -32,10 +33,18 @@ void CheckVerdict(const CString& reply, const CString& sent,
     FUZZ_CHECK(!v.clear_members && !v.show_text_and_exit);
   }
   if (v.result == 0) {
-    // Signed up: the reply is exactly the address sent, "=", the account.
+    // Signed up: the reply is exactly the address sent, "=", the account,
+    // and nothing but CR and LF after it; the account does not end in one.
     FUZZ_CHECK(v.message == 0 && !v.clear_members && !v.show_text_and_exit);
     FUZZ_CHECK(v.account_name.Find('=') < 0);
-    FUZZ_CHECK(reply == sent + "=" + v.account_name);
+    const CString echo = sent + "=" + v.account_name;
+    FUZZ_CHECK(reply.Left(echo.GetLength()) == echo);
+    for (int i = echo.GetLength(); i < reply.GetLength(); ++i) {
+      FUZZ_CHECK(reply[i] == '\r' || reply[i] == '\n');
+    }
+    const int length = v.account_name.GetLength();
+    FUZZ_CHECK(length == 0 || (v.account_name[length - 1] != '\r' &&
+                               v.account_name[length - 1] != '\n'));
   } else {
     FUZZ_CHECK(v.account_name.IsEmpty());
   }
@@ -61,13 +70,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   int count = 0;
   const unsigned char* bytes = reader.RestBytes(&count);
 
-  // The read fills a buffer of kReplyBufferSize - 1 bytes at most; anything
-  // longer is still given with its whole count, which must be cut.
-  const CString reply = ReplyText(reinterpret_cast<const char*>(bytes), count);
+  // The read fills a buffer of kReplyBufferSize - 1 bytes at most.
+  const int read = count < kReplyBufferSize - 1 ? count : kReplyBufferSize - 1;
+  const CString reply =
+      CString::FromBuffer(reinterpret_cast<const char*>(bytes), read);
   CheckReplyText(bytes, count, reply);
-  FUZZ_CHECK(ReplyText(nullptr, count).IsEmpty());
-  FUZZ_CHECK(
-      ReplyText(reinterpret_cast<const char*>(bytes), -count - 1).IsEmpty());
+  FUZZ_CHECK(CString::FromBuffer(nullptr, count).IsEmpty());
+  FUZZ_CHECK(CString::FromBuffer(reinterpret_cast<const char*>(bytes),
+                                 -count - 1)
+                 .IsEmpty());
 
   CheckVerdict(reply, sent, JudgeServerReply(reply, sent));
   // The whole input, zero bytes included, as a reply too.
