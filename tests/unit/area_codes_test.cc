@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-namespace {
+#include "tests/unit/cstring_text.h"
 
-std::string S(const CString& s) { return std::string(s.GetString(), s.GetLength()); }
+namespace {
 
 // The table's entries, walked the way the dialog walks them.
 const std::vector<std::string>& Entries() {

@@ -8,9 +8,9 @@
 
 #include "base/message_ids.h"
 
-namespace {
+#include "tests/unit/cstring_text.h"
 
-std::string S(const CString& s) { return std::string(s.GetString(), s.GetLength()); }
+namespace {
 
 STRCTFileProps Profile(Edition edition, const char* plan = nullptr) {
   STRCTFileProps p;

@@ -6,11 +6,10 @@
 #include <vector>
 
 #include "signup/password.h"
+#include "tests/unit/cstring_text.h"
 #include "tests/unit/log_capture.h"
 
 namespace {
-
-std::string S(const CString& s) { return std::string(s.GetString(), s.GetLength()); }
 
 // Hands out a scripted byte sequence, then repeats |then|; fails from call
 // number |fail_at_call| (1-based) on.

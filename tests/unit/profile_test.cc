@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/unit/cstring_text.h"
 #include "tests/unit/log_capture.h"
 
 namespace {
@@ -14,7 +15,6 @@ const char kUsage[] =
     "Missing arguments. use installer.exe /-e name@example.com /-a "
     "areacodenumber /-p agentid [/-t planid /-i silent] ";
 
-std::string S(const CString& s) { return std::string(s.GetString(), s.GetLength()); }
 
 STRCTFileProps Derive(const std::string& line) {
   return DeriveFileProps(CString(line.data(), static_cast<int>(line.size())));

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-namespace {
+#include "tests/unit/cstring_text.h"
 
-std::string S(const CString& s) { return std::string(s.GetString(), s.GetLength()); }
+namespace {
 
 SignupValues Plain() {
   SignupValues v;

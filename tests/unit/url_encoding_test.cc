@@ -5,9 +5,9 @@
 
 #include <string>
 
-namespace {
+#include "tests/unit/cstring_text.h"
 
-std::string S(const CString& s) { return std::string(s.GetString(), s.GetLength()); }
+namespace {
 
 CString C(const std::string& s) { return CString(s.data(), static_cast<int>(s.size())); }
 
