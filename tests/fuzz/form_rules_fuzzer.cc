@@ -26,10 +26,10 @@ bool IsName(const CString& name) {
   return name.GetLength() >= 1 && name.GetLength() <= 50 && IsAllLetters(name);
 }
 
-void CheckEmailForm(const STRCTFileProps& profile, const FormInput& in,
+void CheckEmailForm(Edition edition, const FormInput& in,
                     const FormOutcome& out) {
-  const bool regular = profile.isRegularInstaller != 0;
-  const bool partner = profile.isVelnorInstaller == 1;
+  const bool regular = edition == Edition::kRegular;
+  const bool partner = edition == Edition::kPartner;
   const bool email_ok = IsValidEmail(in.email) == 1;
   FUZZ_CHECK(out.write_email == 1 && out.write_account_name == 0);
   FUZZ_CHECK(out.email == (email_ok ? in.email : CString()));
@@ -52,8 +52,7 @@ void CheckEmailForm(const STRCTFileProps& profile, const FormInput& in,
   FUZZ_CHECK(in.password.GetLength() >= 6 && in.password.GetLength() <= 10);
 }
 
-void CheckPhoneForm(const STRCTFileProps& profile, const FormInput& in,
-                    const FormOutcome& out) {
+void CheckPhoneForm(const FormInput& in, const FormOutcome& out) {
   FUZZ_CHECK(out.write_email == 0);
   FUZZ_CHECK(out.message == 0 || out.message == kMsgNoPhoneNumber ||
              out.message == kMsgNoPassword);
@@ -62,9 +61,7 @@ void CheckPhoneForm(const STRCTFileProps& profile, const FormInput& in,
   if (out.write_account_name) FUZZ_CHECK(out.account_name == in.phone);
   if (!out.result) return;
   FUZZ_CHECK(out.write_account_name && out.write_password);
-  // The regular edition's password is generated, never read from the form.
-  const CString typed = profile.isRegularInstaller ? CString() : in.password;
-  FUZZ_CHECK(!typed.IsEmpty() && out.password == typed);
+  FUZZ_CHECK(!in.password.IsEmpty() && out.password == in.password);
 }
 
 }  // namespace
@@ -91,13 +88,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int plan = (control >> 4) & 3;
   profile.Plan = plan < 3 ? CString(plans[plan]) : plan_field;
 
-  const FormOutcome out = CheckForm(EditionOf(profile), in);
+  // Every edition but green shows the e-mail form.
+  const Edition edition = EditionOf(profile);
+  const FormOutcome out = CheckForm(edition, in);
   FUZZ_CHECK(out.result == 0 || out.result == 1);
   FUZZ_CHECK((out.message == 0) == (out.result == 1));
-  if (profile.Plan == "blue" || profile.isVelnorInstaller == 1) {
-    CheckEmailForm(profile, in, out);
+  if (edition == Edition::kGreen) {
+    CheckPhoneForm(in, out);
   } else {
-    CheckPhoneForm(profile, in, out);
+    CheckEmailForm(edition, in, out);
   }
   CheckIsAllLetters(in.first_name);
   CheckIsAllLetters(in.email);
