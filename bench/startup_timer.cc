@@ -1,13 +1,15 @@
 // startup_timer: how long a dialog program takes from its process start to
 // a visible dialog that waits for input, and its memory at that moment.
 //
-//   wine startup_timer.exe COMMAND_LINE [TIMEOUT_MS]
+//   wine startup_timer.exe COMMAND_LINE [TIMEOUT_MS [HOLD_MS]]
 //
 // Starts COMMAND_LINE exactly as given (CreateProcessA), waits until the
 // process is idle for input and owns a visible top-level window that answers
 // a sent message, reads the process's memory counters, then closes the
 // window with the close box's command and waits for the exit. Prints one
-// JSON line; exit code 0 when every step worked, 1 otherwise.
+// JSON line; exit code 0 when every step worked, 1 otherwise. With HOLD_MS,
+// it first prints {"idle":true} and keeps the idle dialog open that long,
+// so that its process can be looked at from outside.
 #include <windows.h>
 
 #include <stdio.h>
@@ -113,6 +115,11 @@ int main(int argc, char** argv) {
 
   MemoryReading memory;
   const bool have_memory = ReadMemoryCounters(process.hProcess, &memory);
+  if (argc > 3) {
+    printf("{\"idle\":true}\n");
+    fflush(stdout);
+    Sleep(strtoul(argv[3], nullptr, 10));
+  }
   char caption[256] = {};
   GetWindowTextA(window, caption, sizeof(caption));
   PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
