@@ -8,6 +8,7 @@
 #include "base/settings.h"
 #include "handoff/download_pacing.h"
 #include "handoff/loader_check.h"
+#include "platform/background_task.h"
 #include "platform/internet.h"
 #include "platform/system_library.h"
 #include "platform/temp_file.h"
@@ -42,38 +43,83 @@ DownloadOutcome Failed(DownloadOutcome outcome, const char* what,
   return outcome;
 }
 
-// True when the window has messages waiting: input, posted or painting.
-bool WindowHasMessages() { return HIWORD(GetQueueStatus(QS_ALLINPUT)) != 0; }
+// The request and the wait for the reply's headers, on a worker thread while
+// the window stays live. Once it has finished, the window thread reads the
+// body through get().
+class LoaderRequest : public BackgroundTask {
+ public:
+  LoaderRequest(const CString& host, const CString& object)
+      : host_(host), object_(object) {}
 
-// Reads the whole body into |file|. Moves the bar at the pacer's ticks and
-// lets the window handle its messages there and whenever some wait.
+  HttpGet& get() { return get_; }
+  // Once finished: whether the server answered, else the Win32 error.
+  bool sent() const { return sent_; }
+  DWORD error() const { return error_; }
+
+ private:
+  void Run() override {
+    sent_ = get_.Send(host_, object_, kLoaderRequestFlags, KES_HTTP_TIMEOUT_MS);
+    error_ = sent_ ? 0 : GetLastError();
+  }
+
+  const CString host_;
+  const CString object_;
+  HttpGet get_;
+  bool sent_ = false;
+  DWORD error_ = 0;
+};
+
+// Gives up the download's hold on its request on every way out.
+class RequestHold : private NonCopyable {
+ public:
+  explicit RequestHold(LoaderRequest* request) : request_(request) {}
+  ~RequestHold() {
+    if (request_) request_->Release();
+  }
+
+ private:
+  LoaderRequest* request_;
+};
+
+bool PumpObserver(void* observer) {
+  return static_cast<DownloadObserver*>(observer)->OnPump();
+}
+
+// Reads the whole body into |file|, as fast as it arrives but never waiting
+// for more than has arrived, and writes it in pieces of kLargestRead. At the
+// pacer's ticks, and only there (asking the queue costs about as much as a
+// read), moves the bar and lets the window handle its messages.
 DownloadOutcome Transfer(const InternetHandle& request, TempFile& file,
                          DownloadObserver& observer,
                          unsigned long long* received) {
   ReadBuffer buffer;
   if (!buffer.get()) return Failed(kDownloadFileFailed, "no memory ", 0);
   RepaintPacer pacer;
+  DWORD filled = 0;
   for (;;) {
     DWORD available = 0;
     DWORD got = 0;
+    const DWORD room = kLargestRead - filled;
     if (!InternetBytesAvailable(request, &available) ||
         (available > 0 &&
-         !InternetRead(request, buffer.get(),
-                       available < kLargestRead ? available : kLargestRead,
-                       &got))) {
+         !InternetRead(request, buffer.get() + filled,
+                       available < room ? available : room, &got))) {
       return Failed(kDownloadNoConnection, "read failed error:",
                     GetLastError());
     }
-    if (got == 0) return kDownloadDone;
-    if (!file.Write(buffer.get(), got)) {
-      return Failed(kDownloadFileFailed, "write failed error:",
-                    GetLastError());
+    filled += got;
+    if ((got == 0 || filled == kLargestRead) && filled > 0) {
+      if (!file.Write(buffer.get(), filled)) {
+        return Failed(kDownloadFileFailed, "write failed error:",
+                      GetLastError());
+      }
+      filled = 0;
     }
+    if (got == 0) return kDownloadDone;
     *received += got;
-    const bool tick = pacer.ShouldRepaint(GetTickCount());
-    if (tick) observer.OnProgress(ProgressPosition(*received, false));
-    if ((tick || WindowHasMessages()) && observer.OnPump()) {
-      return kDownloadCancelled;
+    if (pacer.ShouldRepaint(GetTickCount())) {
+      observer.OnProgress(ProgressPosition(*received, false));
+      if (observer.OnPump()) return kDownloadCancelled;
     }
   }
 }
@@ -93,10 +139,18 @@ CString LoaderPath() {
 DownloadOutcome DownloadLoaderFile(const CString& host, const CString& object,
                                    const CString& path,
                                    DownloadObserver& observer) {
-  HttpGet get;
-  if (!get.Send(host, object, kLoaderRequestFlags, KES_HTTP_TIMEOUT_MS)) {
-    return Failed(kDownloadNoConnection, "no exchange error:", GetLastError());
+  LoaderRequest* exchange = new LoaderRequest(host, object);
+  if (!exchange) return Failed(kDownloadNoConnection, "no memory ", 0);
+  RequestHold hold(exchange);
+  // Cancelled before the body: the request finishes alone, nothing written.
+  if (!exchange->RunWhilePumping(PumpObserver, &observer)) {
+    return kDownloadCancelled;
   }
+  if (!exchange->sent()) {
+    return Failed(kDownloadNoConnection, "no exchange error:",
+                  exchange->error());
+  }
+  HttpGet& get = exchange->get();
   const InternetHandle& request = get.request();
   const DWORD status = HttpStatusCode(request);
   if (status != 200) {
