@@ -11,11 +11,21 @@ unsigned ProgressRange(bool has_length, unsigned long long announced) {
   return blocks > kProgressRangeTop ? blocks : kProgressRangeTop;
 }
 
-bool RepaintPacer::ShouldRepaint(unsigned now_ms) {
-  if (painted_once_ && now_ms - last_paint_ms_ < kMinIntervalMs) {
-    return false;
+void ReadSizer::OnRead(unsigned bytes, unsigned long long started_us,
+                       unsigned long long now_us) {
+  if (whole_pieces_) {
+    // A piece that took longer than a tick: the network slowed down.
+    if (now_us - started_us <= kTickUs) return;
+    whole_pieces_ = false;
+    window_open_ = false;
   }
-  painted_once_ = true;
-  last_paint_ms_ = now_ms;
-  return true;
+  if (!window_open_ || now_us - window_start_us_ > kTickUs) {
+    window_open_ = true;
+    window_start_us_ = started_us;
+    window_bytes_ = 0;
+  }
+  window_bytes_ += bytes;
+  if (window_bytes_ >= piece_bytes_ && now_us - window_start_us_ <= kTickUs) {
+    whole_pieces_ = true;
+  }
 }

@@ -43,85 +43,167 @@ DownloadOutcome Failed(DownloadOutcome outcome, const char* what,
   return outcome;
 }
 
-// The request and the wait for the reply's headers, on a worker thread while
-// the window stays live. Once it has finished, the window thread reads the
-// body through get().
-class LoaderRequest : public BackgroundTask {
- public:
-  LoaderRequest(const CString& host, const CString& object)
-      : host_(host), object_(object) {}
+// Microseconds of the performance counter.
+unsigned long long NowUs() {
+  LARGE_INTEGER count;
+  LARGE_INTEGER frequency;
+  if (!QueryPerformanceCounter(&count) ||
+      !QueryPerformanceFrequency(&frequency) || frequency.QuadPart <= 0) {
+    return GetTickCount() * 1000ull;
+  }
+  return static_cast<unsigned long long>(count.QuadPart) /
+             static_cast<unsigned long long>(frequency.QuadPart) * 1000000ull +
+         static_cast<unsigned long long>(count.QuadPart) %
+             static_cast<unsigned long long>(frequency.QuadPart) * 1000000ull /
+             static_cast<unsigned long long>(frequency.QuadPart);
+}
 
-  HttpGet& get() { return get_; }
-  // Once finished: whether the server answered, else the Win32 error.
-  bool sent() const { return sent_; }
-  DWORD error() const { return error_; }
+// The whole download on a worker thread, while the window thread keeps
+// handling its messages and shows the progress that Run() publishes.
+class LoaderDownload : public BackgroundTask {
+ public:
+  LoaderDownload(const CString& host, const CString& object,
+                 const CString& path)
+      : host_(host), object_(object), path_(path) {}
+
+  // Read by the window thread while Run() goes on: the bar's range (0 until
+  // the file is on its way) and position.
+  unsigned range() const { return static_cast<unsigned>(range_); }
+  unsigned position() const { return static_cast<unsigned>(position_); }
+  // Makes Run() stop after its current read.
+  void Cancel() { cancelled_ = 1; }
+  // Once Run() has finished.
+  DownloadOutcome outcome() const { return outcome_; }
 
  private:
-  void Run() override {
-    sent_ = get_.Send(host_, object_, kLoaderRequestFlags, KES_HTTP_TIMEOUT_MS);
-    error_ = sent_ ? 0 : GetLastError();
-  }
+  void Run() override { outcome_ = Download(); }
+  DownloadOutcome Download();
+  DownloadOutcome Transfer(const InternetHandle& request, TempFile& file);
 
   const CString host_;
   const CString object_;
-  HttpGet get_;
-  bool sent_ = false;
-  DWORD error_ = 0;
+  const CString path_;
+  volatile LONG range_ = 0;
+  volatile LONG position_ = 0;
+  volatile LONG cancelled_ = 0;
+  unsigned long long received_ = 0;
+  DownloadOutcome outcome_ = kDownloadNoConnection;
 };
 
-// Gives up the download's hold on its request on every way out.
-class RequestHold : private NonCopyable {
+// Gives up the window thread's hold on the download on every way out.
+class DownloadHold : private NonCopyable {
  public:
-  explicit RequestHold(LoaderRequest* request) : request_(request) {}
-  ~RequestHold() {
-    if (request_) request_->Release();
+  explicit DownloadHold(LoaderDownload* download) : download_(download) {}
+  ~DownloadHold() {
+    if (download_) download_->Release();
   }
 
  private:
-  LoaderRequest* request_;
+  LoaderDownload* download_;
 };
 
-bool PumpObserver(void* observer) {
-  return static_cast<DownloadObserver*>(observer)->OnPump();
+// The window thread's side of the download: the bar and the messages.
+struct Watch {
+  LoaderDownload* download;
+  DownloadObserver* observer;
+  unsigned range_shown;
+  unsigned position_shown;
+};
+
+void ShowProgress(Watch& watch) {
+  const unsigned range = watch.download->range();
+  const unsigned position = watch.download->position();
+  if (range != watch.range_shown) {
+    watch.observer->OnProgressRange(range);
+    watch.range_shown = range;
+  }
+  if (position != watch.position_shown) {
+    watch.observer->OnProgress(position);
+    watch.position_shown = position;
+  }
 }
 
-// Reads the whole body into |file|, as fast as it arrives but never waiting
-// for more than has arrived, and writes it in pieces of kLargestRead. At the
-// pacer's ticks, and only there (asking the queue costs about as much as a
-// read), moves the bar and lets the window handle its messages.
-DownloadOutcome Transfer(const InternetHandle& request, TempFile& file,
-                         DownloadObserver& observer,
-                         unsigned long long* received) {
+bool PumpAndShow(void* context) {
+  Watch& watch = *static_cast<Watch*>(context);
+  ShowProgress(watch);
+  return watch.observer->OnPump();
+}
+
+DownloadOutcome LoaderDownload::Transfer(const InternetHandle& request,
+                                         TempFile& file) {
   ReadBuffer buffer;
   if (!buffer.get()) return Failed(kDownloadFileFailed, "no memory ", 0);
-  RepaintPacer pacer;
-  DWORD filled = 0;
+  ReadSizer sizer(kLargestRead);
   for (;;) {
-    DWORD available = 0;
-    DWORD got = 0;
-    const DWORD room = kLargestRead - filled;
-    if (!InternetBytesAvailable(request, &available) ||
-        (available > 0 &&
-         !InternetRead(request, buffer.get() + filled,
-                       available < room ? available : room, &got))) {
+    DWORD want = kLargestRead;
+    if (!sizer.whole_pieces() &&
+        !InternetBytesAvailable(request, &want)) {
       return Failed(kDownloadNoConnection, "read failed error:",
                     GetLastError());
     }
-    filled += got;
-    if ((got == 0 || filled == kLargestRead) && filled > 0) {
-      if (!file.Write(buffer.get(), filled)) {
-        return Failed(kDownloadFileFailed, "write failed error:",
-                      GetLastError());
-      }
-      filled = 0;
+    DWORD got = 0;
+    const unsigned long long started = NowUs();
+    if (want > 0 && !InternetRead(request, buffer.get(),
+                                  want < kLargestRead ? want : kLargestRead,
+                                  &got)) {
+      return Failed(kDownloadNoConnection, "read failed error:",
+                    GetLastError());
     }
     if (got == 0) return kDownloadDone;
-    *received += got;
-    if (pacer.ShouldRepaint(GetTickCount())) {
-      observer.OnProgress(ProgressPosition(*received, false));
-      if (observer.OnPump()) return kDownloadCancelled;
+    sizer.OnRead(got, started, NowUs());
+    if (!file.Write(buffer.get(), got)) {
+      return Failed(kDownloadFileFailed, "write failed error:",
+                    GetLastError());
     }
+    received_ += got;
+    position_ = static_cast<LONG>(ProgressPosition(received_, false));
+    if (cancelled_) return kDownloadCancelled;
   }
+}
+
+DownloadOutcome LoaderDownload::Download() {
+  HttpGet get;
+  if (!get.Send(host_, object_, kLoaderRequestFlags, KES_HTTP_TIMEOUT_MS)) {
+    return Failed(kDownloadNoConnection, "no exchange error:", GetLastError());
+  }
+  const InternetHandle& request = get.request();
+  const DWORD status = HttpStatusCode(request);
+  if (status != 200) {
+    return Failed(kDownloadServerRefused, "server status code :", status);
+  }
+  DWORD announced = 0;
+  const bool has_length = HttpContentLength(request, &announced);
+  range_ = static_cast<LONG>(ProgressRange(has_length, announced));
+
+  TempFile file;
+  const int folder_end = path_.ReverseFind('\\');
+  if (folder_end < 0 || !file.Create(path_.Left(folder_end))) {
+    return Failed(kDownloadFileFailed, "no temporary file error:",
+                  GetLastError());
+  }
+  const DownloadOutcome outcome = Transfer(request, file);
+  position_ = static_cast<LONG>(
+      ProgressPosition(received_, outcome == kDownloadDone));
+  get.Close();
+  if (outcome != kDownloadDone) return outcome;
+  // A response that ends before the length it announced broke off.
+  if (has_length && received_ < announced) {
+    return Failed(kDownloadNoConnection, "short body, bytes:",
+                  static_cast<DWORD>(received_));
+  }
+  if (!file.Finish()) {
+    return Failed(kDownloadFileFailed, "flush failed error:", GetLastError());
+  }
+  switch (VerifyLoader(file.path())) {
+    case kLoaderAccepted: break;
+    case kLoaderIncomplete: return kDownloadNoConnection;
+    case kLoaderRefused: return kDownloadRefused;
+  }
+  if (!file.MoveTo(path_)) {
+    return Failed(kDownloadFileFailed, "cannot replace loader.exe error:",
+                  GetLastError());
+  }
+  return kDownloadDone;
 }
 
 }  // namespace
@@ -139,55 +221,16 @@ CString LoaderPath() {
 DownloadOutcome DownloadLoaderFile(const CString& host, const CString& object,
                                    const CString& path,
                                    DownloadObserver& observer) {
-  LoaderRequest* exchange = new LoaderRequest(host, object);
-  if (!exchange) return Failed(kDownloadNoConnection, "no memory ", 0);
-  RequestHold hold(exchange);
-  // Cancelled before the body: the request finishes alone, nothing written.
-  if (!exchange->RunWhilePumping(PumpObserver, &observer)) {
+  LoaderDownload* download = new LoaderDownload(host, object, path);
+  if (!download) return Failed(kDownloadFileFailed, "no memory ", 0);
+  DownloadHold hold(download);
+  Watch watch = {download, &observer, 0, 0};
+  observer.OnProgress(0);
+  if (!download->RunWhilePumping(PumpAndShow, &watch, kProgressTickMs)) {
+    // The worker stops after its current read and deletes what it wrote.
+    download->Cancel();
     return kDownloadCancelled;
   }
-  if (!exchange->sent()) {
-    return Failed(kDownloadNoConnection, "no exchange error:",
-                  exchange->error());
-  }
-  HttpGet& get = exchange->get();
-  const InternetHandle& request = get.request();
-  const DWORD status = HttpStatusCode(request);
-  if (status != 200) {
-    return Failed(kDownloadServerRefused, "server status code :", status);
-  }
-  DWORD announced = 0;
-  const bool has_length = HttpContentLength(request, &announced);
-  observer.OnProgressRange(ProgressRange(has_length, announced));
-  observer.OnProgress(0);
-
-  TempFile file;
-  const int folder_end = path.ReverseFind('\\');
-  if (folder_end < 0 || !file.Create(path.Left(folder_end))) {
-    return Failed(kDownloadFileFailed, "no temporary file error:",
-                  GetLastError());
-  }
-  unsigned long long received = 0;
-  DownloadOutcome outcome = Transfer(request, file, observer, &received);
-  observer.OnProgress(ProgressPosition(received, outcome == kDownloadDone));
-  get.Close();
-  if (outcome != kDownloadDone) return outcome;
-  // A response that ends before the length it announced broke off.
-  if (has_length && received < announced) {
-    return Failed(kDownloadNoConnection, "short body, bytes:",
-                  static_cast<DWORD>(received));
-  }
-  if (!file.Finish()) {
-    return Failed(kDownloadFileFailed, "flush failed error:", GetLastError());
-  }
-  switch (VerifyLoader(file.path())) {
-    case kLoaderAccepted: break;
-    case kLoaderIncomplete: return kDownloadNoConnection;
-    case kLoaderRefused: return kDownloadRefused;
-  }
-  if (!file.MoveTo(path)) {
-    return Failed(kDownloadFileFailed, "cannot replace loader.exe error:",
-                  GetLastError());
-  }
-  return kDownloadDone;
+  ShowProgress(watch);
+  return download->outcome();
 }

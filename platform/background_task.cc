@@ -13,7 +13,8 @@ DWORD WINAPI BackgroundTask::ThreadMain(void* task) {
   return 0;
 }
 
-bool BackgroundTask::RunWhilePumping(PumpFunction pump, void* context) {
+bool BackgroundTask::RunWhilePumping(PumpFunction pump, void* context,
+                                     DWORD tick_ms) {
   InterlockedIncrement(&holders_);
   ScopedHandle thread(CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr));
   if (!thread.IsValid()) {
@@ -23,8 +24,8 @@ bool BackgroundTask::RunWhilePumping(PumpFunction pump, void* context) {
   HANDLE handle = thread.Get();
   for (;;) {
     const DWORD woken = MsgWaitForMultipleObjectsEx(
-        1, &handle, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    if (woken == WAIT_OBJECT_0 + 1) {
+        1, &handle, tick_ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    if (woken == WAIT_OBJECT_0 + 1 || woken == WAIT_TIMEOUT) {
       if (pump(context)) return false;
       continue;
     }

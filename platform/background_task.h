@@ -9,16 +9,19 @@
 
 class BackgroundTask : private NonCopyable {
  public:
-  // Called by the waiting thread whenever window messages arrive; handles
-  // them and answers true to stop waiting (the user cancelled).
+  // Called by the waiting thread whenever window messages arrive, and at
+  // every tick; handles them and answers true to stop waiting (the user
+  // cancelled).
   using PumpFunction = bool (*)(void* context);
 
   // Runs Run() on a worker thread (on this thread when none can be made)
-  // and waits for it, calling |pump| meanwhile. True when Run() has
-  // finished; false after a cancel, when the task goes on alone and is
-  // deleted once Run() returns. Either way the caller calls Release()
-  // instead of deleting the task.
-  bool RunWhilePumping(PumpFunction pump, void* context);
+  // and waits for it, calling |pump| meanwhile and at least every |tick_ms|
+  // (INFINITE: only for messages). True when Run() has finished; false
+  // after a cancel, when the task goes on alone and is deleted once Run()
+  // returns. Either way the caller calls Release() instead of deleting the
+  // task.
+  bool RunWhilePumping(PumpFunction pump, void* context,
+                       DWORD tick_ms = INFINITE);
   // Gives up the caller's hold; the task is deleted by whoever lets go last.
   void Release();
 

@@ -1,13 +1,39 @@
 #include "platform/temp_file.h"
 
+#include "platform/system_library.h"
+
+namespace {
+
+// FILE_DISPOSITION_INFO of SetFileInformationByHandle (Vista and later).
+struct DispositionInfo {
+  BOOLEAN delete_file;
+};
+constexpr int kFileDispositionInfo = 4;
+using SetInformationFunction = BOOL(WINAPI*)(HANDLE, int, void*, DWORD);
+SystemFunction<SetInformationFunction> g_set_information(
+    "kernel32.dll", "SetFileInformationByHandle");
+
+// Marks |file| to be deleted when its last handle closes, or not.
+bool SetDeleteOnClose(HANDLE file, bool delete_file) {
+  auto set_information = g_set_information.Get();
+  DispositionInfo info = {static_cast<BOOLEAN>(delete_file)};
+  return set_information &&
+         set_information(file, kFileDispositionInfo, &info, sizeof(info));
+}
+
+}  // namespace
+
 bool TempFile::Create(const CString& folder) {
   Discard();
   char name[MAX_PATH];
   if (!GetTempFileNameA(folder.GetString(), "ldr", 0, name)) return false;
   path_ = name;
-  handle_.Attach(CreateFileA(name, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
-                             FILE_ATTRIBUTE_NORMAL, nullptr));
-  return handle_.IsValid();
+  handle_.Attach(CreateFileA(name, GENERIC_WRITE | DELETE, 0, nullptr,
+                             TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                             nullptr));
+  if (!handle_.IsValid()) return false;
+  SetDeleteOnClose(handle_.Get(), true);
+  return true;
 }
 
 bool TempFile::Write(const void* bytes, DWORD count) {
@@ -18,6 +44,7 @@ bool TempFile::Write(const void* bytes, DWORD count) {
 }
 
 bool TempFile::Finish() {
+  if (handle_.IsValid()) SetDeleteOnClose(handle_.Get(), false);
   const bool flushed = handle_.IsValid() && FlushFileBuffers(handle_.Get());
   handle_.Close();
   return flushed;

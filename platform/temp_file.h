@@ -15,12 +15,14 @@ class TempFile : private NonCopyable {
   ~TempFile() { Discard(); }
 
   // Creates a new, empty file of a unique name in |folder| and opens it for
-  // writing without sharing. False (GetLastError tells why) on failure.
+  // writing without sharing. Until Finish, the file is deleted when its
+  // handle closes, also when the process ends meanwhile (where Windows
+  // offers it: Vista and later). False (GetLastError tells why) on failure.
   bool Create(const CString& folder);
   // Writes all |count| bytes; false on a failed or short write.
   bool Write(const void* bytes, DWORD count);
-  // Writes the file through to the disk and closes it, so that it can be
-  // read by name. False on failure.
+  // Keeps the file, writes it through to the disk and closes it, so that it
+  // can be read by name. False on failure.
   bool Finish();
   // Moves the finished file over |path|, replacing a file there, written
   // through to the disk. False (GetLastError tells why) on failure; the

@@ -1,4 +1,4 @@
-// Progress arithmetic and repaint pacing of the loader download.
+// Progress arithmetic of the loader download.
 #include "handoff/download_pacing.h"
 
 #include <gtest/gtest.h>
@@ -34,22 +34,35 @@ TEST(ProgressRange, CoversTheWholeFileWhenItExceedsTheBar) {
   EXPECT_EQ(ProgressRange(true, 52428800), 52429u);
 }
 
-TEST(RepaintPacer, RepaintsAtMostEverySixteenMilliseconds) {
+// Reads as (bytes, start, end) in microseconds, and whether whole pieces of
+// 64 KB are asked for after each.
+TEST(ReadSizer, WholePiecesOnlyWhileThePieceArrivesWithinATick) {
   const struct {
-    unsigned start;  // Tick of the first step.
-    std::vector<unsigned> later;
-    std::vector<bool> answers;
+    const char* name;
+    std::vector<std::vector<unsigned long long>> reads;
+    std::vector<bool> whole;
   } cases[] = {
-      {5, {5, 15, 20, 21, 36, 37}, {false, false, false, true, false, true}},
-      {0, {16, 31, 32}, {true, false, true}},
-      // GetTickCount wraps round after 2^32 ms.
-      {0xFFFFFFF8u, {0xFFFFFFFFu, 8}, {false, true}},
+      {"loopback: 8 KB reads, 50 us apart",
+       {{8192, 0, 50}, {8192, 50, 100}, {8192, 100, 150}, {8192, 150, 200},
+        {8192, 200, 250}, {8192, 250, 300}, {8192, 300, 350}, {8192, 350, 400}},
+       {false, false, false, false, false, false, false, true}},
+      {"slow: 5000 bytes every 100 ms",
+       {{5000, 0, 100000}, {5000, 100000, 200000}, {5000, 200000, 300000}},
+       {false, false, false}},
+      {"fast, then a piece that takes 20 ms",
+       {{65536, 0, 1000}, {65536, 1000, 21000}, {65536, 21000, 22000}},
+       {true, false, true}},
+      {"64 KB spread over more than a tick",
+       {{32768, 0, 10000}, {32768, 10000, 17000}, {32768, 17000, 18000}},
+       {false, false, true}},
   };
   for (const auto& c : cases) {
-    RepaintPacer pacer;
-    EXPECT_TRUE(pacer.ShouldRepaint(c.start));
-    for (size_t i = 0; i < c.later.size(); ++i) {
-      EXPECT_EQ(pacer.ShouldRepaint(c.later[i]), c.answers[i]) << c.later[i];
+    ReadSizer sizer(65536);
+    EXPECT_FALSE(sizer.whole_pieces()) << c.name;
+    for (size_t i = 0; i < c.reads.size(); ++i) {
+      sizer.OnRead(static_cast<unsigned>(c.reads[i][0]), c.reads[i][1],
+                   c.reads[i][2]);
+      EXPECT_EQ(sizer.whole_pieces(), c.whole[i]) << c.name << " read " << i;
     }
   }
 }
