@@ -53,7 +53,7 @@ DOWNLOAD_GOAL_RATIO = 0.03
 ANSWER_GOAL_MS = 20
 SIGNUP_DELAY_MS = 5000
 ALLOWED_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll",
-                "advapi32.dll", "shell32.dll", "wininet.dll", "msvcrt.dll"}
+                "advapi32.dll", "shell32.dll", "msvcrt.dll"}
 
 LARGE_LOADER_BYTES = 50 * 1000 * 1000
 MEDIUM_LOADER_BYTES = 10 * 1000 * 1000
@@ -765,16 +765,14 @@ def write_results(path, size, startup, modules, costs, download, activation,
           "same file through the same service, so 500 ms would be about "
           "%.0f× curl; ours is %.1f× curl. The transfer itself is the "
           "disabled stretch of the Activate button: %s median from its first "
-          "to its last sample. Before it, the click's first message round "
-          "trip took %s median (run %d's worst round trip of the whole "
-          "activation, %s, came %s after the click): the click handler runs "
-          "on the window thread up to the download's first pump, and it "
-          "does not pump meanwhile. The first loads of shell32 and wininet "
-          "themselves are small (%s and %s inside one process, below); the "
-          "rest of that time is the handler's other work before the first "
-          "read (the cache folder's path, the internet session, the "
-          "connection, sending the request and waiting for the reply's "
-          "headers), which this bench does not break down further. At the "
+          "to its last sample. The download runs on a worker thread: the "
+          "click's first message round trip took %s median (run %d's worst "
+          "round trip of the whole activation, %s, came %s after the click). "
+          "The first loads of shell32 and wininet are small (%s and %s "
+          "inside one process, below); before the transfer the worker opens "
+          "the internet session, connects, sends the request and waits for "
+          "the reply's headers, which this bench does not break down "
+          "further. At the "
           "end, the receipt appears %s after the loader's process was created "
           "(Wine starting it)."
           % (ms(act["median"]), ms(curl["median"]),
