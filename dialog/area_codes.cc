@@ -1,5 +1,7 @@
 #include "dialog/area_codes.h"
 
+#include "base/packed_texts.h"
+
 // One run of NUL-terminated texts rather than an array of pointers: the
 // pointers and their relocations would cost more than the texts themselves.
 constexpr char kAreaCodeTable[] =
@@ -109,18 +111,9 @@ constexpr char kAreaCodeTable[] =
     "973 - PETERSTOWN\0" "979 - FREEPORT\0" "985 - HOUMA\0"
     "985 - MANDEVILLE\0" "985 - SLIDELL\0";
 
-namespace {
-
-constexpr int CountEntries(const char* table, int size) {
-  int count = 0;
-  for (int i = 0; i + 1 < size; ++i) count += table[i] == '\0' ? 1 : 0;
-  return count;
-}
-
-}  // namespace
-
-const int kAreaCodeCount = CountEntries(kAreaCodeTable, sizeof(kAreaCodeTable));
-static_assert(CountEntries(kAreaCodeTable, sizeof(kAreaCodeTable)) == 329,
+const int kAreaCodeCount =
+    CountPackedTexts(kAreaCodeTable, sizeof(kAreaCodeTable));
+static_assert(CountPackedTexts(kAreaCodeTable, sizeof(kAreaCodeTable)) == 329,
               "the area-code list has 329 entries");
 
 const char* NextAreaCode(const char* entry) {

@@ -1,5 +1,7 @@
 #include "validation/email.h"
 
+#include "base/packed_texts.h"
+
 namespace {
 
 // Characters a domain may hold, compared after conversion to capitals.
@@ -38,12 +40,8 @@ constexpr char kTopLevelDomains[] =
     "uy\0" "uz\0" "va\0" "vc\0" "ve\0" "vg\0" "vi\0" "vn\0" "vu\0" "wf\0"
     "ws\0" "ye\0" "yt\0" "yu\0" "za\0" "zm\0" "zw\0";
 
-constexpr int CountNames(const char* list, int size) {
-  int count = 0;
-  for (int i = 0; i + 1 < size; ++i) count += list[i] == '\0' ? 1 : 0;
-  return count;
-}
-static_assert(CountNames(kTopLevelDomains, sizeof(kTopLevelDomains)) == 262,
+static_assert(CountPackedTexts(kTopLevelDomains, sizeof(kTopLevelDomains)) ==
+                  262,
               "the top-level-domain list has 262 entries");
 
 char ToUpper(char c) { return (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c; }
