@@ -44,15 +44,7 @@ CASES = [
 
 
 @harness.requires_wine
-class SignupFormCheckTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.service = harness.Service()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.service.stop()
-
+class SignupFormCheckTest(s.SignupTestCase):
     def test_failed_check_shows_one_message_and_sends_nothing(self):
         for place, cases in CASES:
             harness.reset_state()

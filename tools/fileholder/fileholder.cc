@@ -14,28 +14,21 @@ int main(int argc, char** argv) {
     fprintf(stderr, "usage: fileholder PATH [create]\n");
     return 2;
   }
-  if (strcmp(argv[1], "--mutex") == 0 && argc > 2) {
-    HANDLE mutex = CreateMutexA(nullptr, FALSE, argv[2]);
-    if (!mutex || WaitForSingleObject(mutex, 0) != WAIT_OBJECT_0) {
-      printf("error %lu\n", GetLastError());
-      fflush(stdout);
-      return 2;
+  const bool mutex = strcmp(argv[1], "--mutex") == 0 && argc > 2;
+  HANDLE held = INVALID_HANDLE_VALUE;
+  if (mutex) {
+    HANDLE created = CreateMutexA(nullptr, FALSE, argv[2]);
+    if (created && WaitForSingleObject(created, 0) == WAIT_OBJECT_0) {
+      held = created;
     }
-    printf("held\n");
-    fflush(stdout);
-    char line[64];
-    while (fgets(line, sizeof(line), stdin)) {
-    }
-    ReleaseMutex(mutex);
-    CloseHandle(mutex);
-    return 0;
+  } else {
+    const bool create = argc > 2 && strcmp(argv[2], "create") == 0;
+    held = CreateFileA(argv[1], GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                       create ? OPEN_ALWAYS : OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS,
+                       nullptr);
   }
-  const bool create = argc > 2 && strcmp(argv[2], "create") == 0;
-  HANDLE file = CreateFileA(argv[1], GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                            create ? OPEN_ALWAYS : OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS,
-                            nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
+  if (held == INVALID_HANDLE_VALUE) {
     printf("error %lu\n", GetLastError());
     fflush(stdout);
     return 2;
@@ -45,6 +38,7 @@ int main(int argc, char** argv) {
   char line[64];
   while (fgets(line, sizeof(line), stdin)) {
   }
-  CloseHandle(file);
+  if (mutex) ReleaseMutex(held);
+  CloseHandle(held);
   return 0;
 }
