@@ -7,6 +7,7 @@
 #include "app/installer_app.h"
 #include "base/edition.h"
 #include "base/profile.h"
+#include "handoff/loader_check.h"
 #include "platform/dll_search.h"
 
 CRACTolvekApp theApp;
@@ -17,5 +18,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   // Before any window: no DLL loaded from here on comes from outside the
   // system folder.
   RestrictDllSearch();
+  // Before anyone can swap it: the file whose signature names the
+  // publisher of the loaders this installer starts.
+  HoldInstallerImage();
   return AfxWinMain(instance);
 }

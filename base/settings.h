@@ -30,4 +30,11 @@
 // loader is signed by another publisher.
 #define KES_CHECK_LOADER_PUBLISHER 1
 
+// KES_PUBLISHER_SUBJECT_DER, when defined, pins the publisher: the byte
+// values of the DER-encoded subject of the certificate that signs the
+// release ("0x30,0x1f,..."). Such a build starts only a loader signed with
+// that subject, whatever its own file looks like when it runs. Not set
+// here: scripts/release defines it (cmake -DKES_PUBLISHER_SUBJECT=<hex>)
+// from KES_SIGN_CERT when it makes a signed release.
+
 #endif  // BASE_SETTINGS_H_

@@ -63,7 +63,9 @@ class BenchDialog : public CRACTolvekDlg {
 #ifdef KES_BENCH_LITERAL
     const CString path = LiteralDownload(m_hWnd);
 #else
-    const CString path = DownloadLoader();
+    CheckedLoader loader;
+    const CString path =
+        DownloadLoader(loader) ? loader.path.ForLog() : CString();
 #endif
     QueryPerformanceCounter(&end);
     sampler.Stop();

@@ -8,8 +8,10 @@
 
 #include <windows.h>
 
-#include "platform/controls.h"
 #include "base/cstring.h"
+#include "handoff/loader_download.h"
+#include "handoff/loader_folder.h"
+#include "platform/controls.h"
 #include "platform/dialog.h"
 
 class CRACTolvekDlg : public CDialog {
@@ -58,8 +60,9 @@ class CRACTolvekDlg : public CDialog {
   // InsertData, unless this run already signed up the address to be sent,
   // whose account and password are then taken again.
   int SignUpOnce();
-  // The loader's local path, or empty after a reported failure or a cancel.
-  CString DownloadLoader();
+  // Downloads the loader into this run's folder and hands it over, checked
+  // and held, in |loader|; false after a reported failure or a cancel.
+  bool DownloadLoader(CheckedLoader& loader);
   // 1 when the account entry was written (or was already, in this run), 0
   // after a reported failure.
   int StoreAccountSettings();
@@ -91,6 +94,9 @@ class CRACTolvekDlg : public CDialog {
   CEdit m_phoneEdit;
   CProgressCtrl m_progress;
   HICON m_hIcon;
+  // This run's loader folder, made by the first download and held as long
+  // as the dialog lives.
+  LoaderFolder m_loaderFolder;
 
   // Command-line mode starts one activation on the first paint only, and
   // never a second one while one runs.

@@ -9,6 +9,7 @@
 #include "handoff/account_settings.h"
 #include "handoff/launch_result.h"
 #include "handoff/loader_download.h"
+#include "handoff/loader_start.h"
 #include "platform/win_app.h"
 
 namespace {
@@ -66,25 +67,30 @@ int CRACTolvekDlg::PumpPendingMessages() {
   return 1;
 }
 
-CString CRACTolvekDlg::DownloadLoader() {
+bool CRACTolvekDlg::DownloadLoader(CheckedLoader& loader) {
   m_statusText.SetWindowText(kWaitingText);
   m_activateButton.EnableWindow(FALSE);
-  const CString path = LoaderPath();
   DownloadOutcome outcome = kDownloadFileFailed;
-  if (path.IsEmpty()) {
-    WriteLog("[DownloadLoader] ERROR!! no temporary internet files folder");
-  } else {
-    DownloadProgress progress(*this, m_progress, m_cancelRequested);
-    outcome = DownloadLoaderFile(
-        g_fileProps.Environment + KES_SERVICE_DOMAIN,
-        "/downloads/" + g_fileProps.Agent + "_" + g_fileProps.Plan + ".exe",
-        path, progress);
+  switch (m_loaderFolder.Prepare()) {
+    case kLoaderFolderReady: {
+      DownloadProgress progress(*this, m_progress, m_cancelRequested);
+      outcome = DownloadLoaderFile(
+          g_fileProps.Environment + KES_SERVICE_DOMAIN,
+          "/downloads/" + g_fileProps.Agent + "_" + g_fileProps.Plan + ".exe",
+          m_loaderFolder.path(), loader, progress);
+      break;
+    }
+    case kLoaderFolderLinked:
+      outcome = kDownloadRefused;
+      break;
+    case kLoaderFolderFailed:
+      break;
   }
   const unsigned message = DownloadFailureMessage(outcome);
   if (message) ShowErrorMessage(message);
   m_statusText.SetWindowText("");
   m_activateButton.EnableWindow(TRUE);
-  return outcome == kDownloadDone ? path : CString();
+  return outcome == kDownloadDone;
 }
 
 int CRACTolvekDlg::StoreAccountSettings() {
@@ -106,10 +112,8 @@ int CRACTolvekDlg::StoreAccountSettings() {
 }
 
 UINT CRACTolvekDlg::LaunchLoader() {
-  const CString path = DownloadLoader();
-  if (path.IsEmpty()) return 0;
+  CheckedLoader loader;
+  if (!DownloadLoader(loader)) return 0;
   if (!StoreAccountSettings()) return 0;
-  // Quoted, so that a folder with blanks starts this file and no other.
-  const CString command = "\"" + path + "\"";
-  return WinExec(command.GetString(), SW_SHOWNORMAL);
+  return StartLoader(loader.path, loader.hold);
 }

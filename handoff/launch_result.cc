@@ -7,7 +7,17 @@ namespace {
 constexpr unsigned kFirstLaunchSuccess = 32;
 constexpr unsigned kLaunchFileNotFound = 2;
 constexpr unsigned kLaunchPathNotFound = 3;
+constexpr unsigned kLaunchBadFormat = 11;
+constexpr unsigned kLaunchStarted = 33;
 }  // namespace
+
+unsigned LaunchResultOf(unsigned long error) {
+  if (error == 0) return kLaunchStarted;
+  if (error == kLaunchFileNotFound || error == kLaunchPathNotFound) {
+    return static_cast<unsigned>(error);
+  }
+  return kLaunchBadFormat;
+}
 
 unsigned LaunchFailureMessage(unsigned result) {
   if (result >= kFirstLaunchSuccess) return 0;

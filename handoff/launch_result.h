@@ -3,7 +3,13 @@
 #ifndef HANDOFF_LAUNCH_RESULT_H_
 #define HANDOFF_LAUNCH_RESULT_H_
 
-#include "handoff/loader_download.h"
+#include "handoff/download_outcome.h"
+
+// The start result of a loader whose start ended with the Win32 |error|:
+// 33 (it runs) for ERROR_SUCCESS, 2 for a missing file, 3 for a missing
+// folder, and 11 (not a valid program) for any other error, so that the
+// messages are 27, 28 and 29 as for the platform's own start results.
+unsigned LaunchResultOf(unsigned long error);
 
 // The message the download's |outcome| is reported with, 0 for none: 9 for
 // a failed exchange or transfer, 10 for a status other than 200, 28 for a

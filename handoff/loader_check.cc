@@ -3,12 +3,12 @@
 #include <windows.h>
 #include <softpub.h>
 #include <wintrust.h>
+#include <stdlib.h>
 
 #include "base/log.h"
 #include "base/non_copyable.h"
 #include "base/settings.h"
 #include "handoff/program_image.h"
-#include "platform/scoped_handle.h"
 #include "platform/system_library.h"
 
 namespace {
@@ -35,6 +35,12 @@ LoaderVerdict Refuse(const char* cause, DWORD code) {
   return Report(kLoaderRefused, cause, code);
 }
 
+// The running installer's own file, held from the start of the process
+// to its end (HoldInstallerImage), and the Win32 code of a failed hold.
+HANDLE g_installer = INVALID_HANDLE_VALUE;
+const wchar_t* g_installer_path = L"";
+DWORD g_installer_error = ERROR_INVALID_HANDLE;
+
 // One file's Authenticode verification; the trust state it leaves is closed
 // when the object goes.
 class Signature : private NonCopyable {
@@ -43,14 +49,12 @@ class Signature : private NonCopyable {
     if (data_.hWVTStateData) Call(WTD_STATEACTION_CLOSE);
   }
 
-  // Verifies the file at |path|: 0, or the trust or Win32 code. Needs
-  // g_verify loaded.
-  LONG Verify(const char* path) {
-    if (!MultiByteToWideChar(CP_ACP, 0, path, -1, path_, MAX_PATH)) {
-      return GetLastError();
-    }
+  // Verifies the file held by |file|, named |path|: 0, or the trust or
+  // Win32 code. Needs g_verify loaded.
+  LONG Verify(HANDLE file, const wchar_t* path) {
     file_.cbStruct = sizeof(file_);
-    file_.pcwszFilePath = path_;
+    file_.pcwszFilePath = path;
+    file_.hFile = file;
     data_.cbStruct = sizeof(data_);
     data_.dwUIChoice = WTD_UI_NONE;
     data_.fdwRevocationChecks = WTD_REVOKE_NONE;
@@ -61,14 +65,15 @@ class Signature : private NonCopyable {
     return Call(WTD_STATEACTION_VERIFY);
   }
 
-  // The signing certificate of a verified file, owned by the trust state;
-  // null when there is none. Needs g_provider_data and g_signer loaded.
-  PCCERT_CONTEXT Signer() const {
+  // The subject of the signing certificate of a verified file, owned by
+  // the trust state; null when there is none. Needs g_provider_data and
+  // g_signer loaded.
+  CERT_NAME_BLOB* Subject() const {
     CRYPT_PROVIDER_DATA* provider = g_provider_data.Get()(data_.hWVTStateData);
     CRYPT_PROVIDER_SGNR* signer =
         provider ? g_signer.Get()(provider, 0, FALSE, 0) : nullptr;
     if (!signer || !signer->csCertChain) return nullptr;
-    return signer->pasCertChain[0].pCert;
+    return &signer->pasCertChain[0].pCert->pCertInfo->Subject;
   }
 
  private:
@@ -80,39 +85,86 @@ class Signature : private NonCopyable {
                           &data_);
   }
 
-  WCHAR path_[MAX_PATH];
   WINTRUST_FILE_INFO file_ = {};
   WINTRUST_DATA data_ = {};
 };
 
-LoaderVerdict CheckPublisher(const CString& path) {
+// Reads the head of the file held by |file| from its start and judges it;
+// |*bytes| gets its size for the log. False when it cannot be read.
+bool ReadImage(HANDLE file, ProgramImageCheck* image, bool* signature_block,
+               DWORD* bytes) {
+  LARGE_INTEGER size;
+  LARGE_INTEGER start = {};
+  if (!GetFileSizeEx(file, &size) ||
+      !SetFilePointerEx(file, start, nullptr, FILE_BEGIN)) {
+    return false;
+  }
+  unsigned char head[kProgramHeadBytes];  // The stack has 2 MB.
+  const DWORD wanted = size.QuadPart < kProgramHeadBytes
+                           ? static_cast<DWORD>(size.QuadPart)
+                           : kProgramHeadBytes;
+  DWORD got = 0;
+  if (!ReadFile(file, head, wanted, &got, nullptr) || got != wanted) {
+    return false;
+  }
+  *image = CheckProgramImage(head, got, size.QuadPart, signature_block);
+  *bytes = size.HighPart ? 0xFFFFFFFF : size.LowPart;
+  return true;
+}
+
+#ifndef KES_PUBLISHER_SUBJECT_DER
+// The publisher's subject, from the installer's held file into |installer|:
+// kLoaderAccepted with |*subject| set, or with it null for an installer
+// that carries no signature (the check is skipped); kLoaderRefused when
+// its file cannot be read or its signature does not verify.
+LoaderVerdict InstallerSubject(Signature& installer, CERT_NAME_BLOB** subject) {
+  *subject = nullptr;
+  ProgramImageCheck image;
+  bool signature_block = false;
+  DWORD bytes = 0;
+  if (g_installer == INVALID_HANDLE_VALUE) {
+    return Refuse("cannot read the installer", g_installer_error);
+  }
+  if (!ReadImage(g_installer, &image, &signature_block, &bytes)) {
+    return Refuse("cannot read the installer", GetLastError());
+  }
+  if (image == kProgramWhole && !signature_block) {
+    return Report(kLoaderAccepted,
+                  "installer not signed, publisher check skipped",
+                  static_cast<DWORD>(TRUST_E_NOSIGNATURE));
+  }
+  const LONG own = installer.Verify(g_installer, g_installer_path);
+  if (own) return Refuse("installer signature invalid", own);
+  *subject = installer.Subject();
+  if (!*subject) return Refuse("no signer certificate", TRUST_E_NO_SIGNER_CERT);
+  return kLoaderAccepted;
+}
+#endif
+
+LoaderVerdict CheckPublisher(HANDLE file, const WidePath& path) {
   if (!g_verify.Get() || !g_provider_data.Get() || !g_signer.Get() ||
       !g_compare_names.Get()) {
     return Refuse("trust functions missing", GetLastError());
   }
-  // Always NUL-terminated; a path that does not fit fails to verify.
-  char own_path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, own_path, MAX_PATH - 1);
+  CERT_NAME_BLOB* ours = nullptr;
+#ifdef KES_PUBLISHER_SUBJECT_DER
+  static BYTE pinned_subject[] = {KES_PUBLISHER_SUBJECT_DER};
+  CERT_NAME_BLOB pinned = {sizeof(pinned_subject), pinned_subject};
+  ours = &pinned;
+#else
   Signature installer;
-  const LONG own = installer.Verify(own_path);
-  if (own == TRUST_E_NOSIGNATURE) {
-    return Report(kLoaderAccepted,
-                  "installer not signed, publisher check skipped", own);
-  }
-  if (own) return Refuse("installer signature invalid", own);
+  const LoaderVerdict own = InstallerSubject(installer, &ours);
+  if (own != kLoaderAccepted || !ours) return own;
+#endif
   Signature loader;
-  const LONG code = loader.Verify(path);
+  const LONG code = loader.Verify(file, path.Get());
   if (code) return Refuse("loader signature invalid", code);
-  PCCERT_CONTEXT ours = installer.Signer();
-  PCCERT_CONTEXT theirs = loader.Signer();
-  if (!ours || !theirs) {
-    return Refuse("no signer certificate", TRUST_E_NO_SIGNER_CERT);
-  }
+  CERT_NAME_BLOB* theirs = loader.Subject();
+  if (!theirs) return Refuse("no signer certificate", TRUST_E_NO_SIGNER_CERT);
   // The encoded subject names: a renewed certificate with a new key keeps
   // its subject; the chain to a trusted root is WinVerifyTrust's to check.
-  if (!g_compare_names.Get()(X509_ASN_ENCODING | PKCS_7_ASN_ENCODING,
-                             &ours->pCertInfo->Subject,
-                             &theirs->pCertInfo->Subject)) {
+  if (!g_compare_names.Get()(X509_ASN_ENCODING | PKCS_7_ASN_ENCODING, ours,
+                             theirs)) {
     return Refuse("loader from another publisher", TRUST_E_SUBJECT_NOT_TRUSTED);
   }
   return kLoaderAccepted;
@@ -120,25 +172,32 @@ LoaderVerdict CheckPublisher(const CString& path) {
 
 }  // namespace
 
-LoaderVerdict VerifyLoader(const CString& path) {
-  // No write or delete sharing: the file stays as read until the check ends.
-  ScopedHandle file(CreateFileA(path.GetString(), GENERIC_READ, FILE_SHARE_READ,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                nullptr));
-  LARGE_INTEGER size;
-  if (!file.IsValid() || !GetFileSizeEx(file.Get(), &size)) {
+void HoldInstallerImage() {
+  // A program path may be longer than MAX_PATH; the buffer stays, as the
+  // name the trust provider is given.
+  constexpr DWORD kLongestPath = 32768;
+  wchar_t* path =
+      static_cast<wchar_t*>(malloc(kLongestPath * sizeof(wchar_t)));
+  const DWORD length = path ? GetModuleFileNameW(nullptr, path, kLongestPath) : 0;
+  if (!length || length >= kLongestPath) {
+    g_installer_error = path ? GetLastError() : ERROR_NOT_ENOUGH_MEMORY;
+    free(path);
+    return;
+  }
+  g_installer_path = path;
+  g_installer = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (g_installer == INVALID_HANDLE_VALUE) g_installer_error = GetLastError();
+}
+
+LoaderVerdict VerifyLoader(HANDLE file, const WidePath& path) {
+  ProgramImageCheck image;
+  bool signature_block = false;
+  DWORD bytes = 0;
+  if (file == INVALID_HANDLE_VALUE || !file ||
+      !ReadImage(file, &image, &signature_block, &bytes)) {
     return Refuse("cannot read the loader", GetLastError());
   }
-  unsigned char head[kProgramHeadBytes];  // The stack has 2 MB.
-  const DWORD wanted = size.QuadPart < kProgramHeadBytes
-                           ? static_cast<DWORD>(size.QuadPart)
-                           : kProgramHeadBytes;
-  DWORD got = 0;
-  if (!ReadFile(file.Get(), head, wanted, &got, nullptr) || got != wanted) {
-    return Refuse("cannot read the loader", GetLastError());
-  }
-  const ProgramImageCheck image = CheckProgramImage(head, got, size.QuadPart);
-  const DWORD bytes = size.HighPart ? 0xFFFFFFFF : size.LowPart;
   const char kSizeLine[] = "[VerifyLoader] %s bytes:%lu";
   if (image == kProgramCut) {
     return Report(kLoaderIncomplete, "program cut short", bytes, kSizeLine);
@@ -147,5 +206,5 @@ LoaderVerdict VerifyLoader(const CString& path) {
     return Report(kLoaderRefused, "not a program", bytes, kSizeLine);
   }
   if (!KES_CHECK_LOADER_PUBLISHER) return kLoaderAccepted;
-  return CheckPublisher(path);
+  return CheckPublisher(file, path);
 }

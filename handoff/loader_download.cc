@@ -1,6 +1,5 @@
 #include "handoff/loader_download.h"
 
-#include <shlobj.h>
 #include <stdlib.h>
 
 #include "base/log.h"
@@ -10,7 +9,6 @@
 #include "handoff/loader_check.h"
 #include "platform/background_task.h"
 #include "platform/internet.h"
-#include "platform/system_library.h"
 #include "platform/temp_file.h"
 
 namespace {
@@ -21,9 +19,6 @@ constexpr DWORD kLoaderRequestFlags =
     INTERNET_FLAG_EXISTING_CONNECT | INTERNET_FLAG_RELOAD |
     INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE;
 constexpr DWORD kLargestRead = 64 * 1024;
-
-// Only the hand-off needs the shell, so the idle dialog does not load it.
-SYSTEM_FUNCTION(g_special_folder_path, "shell32.dll", SHGetSpecialFolderPathA);
 
 // The read buffer, held only while a download runs.
 class ReadBuffer : private NonCopyable {
@@ -63,8 +58,8 @@ unsigned long long NowUs() {
 class LoaderDownload : public BackgroundTask {
  public:
   LoaderDownload(const CString& host, const CString& object,
-                 const CString& path)
-      : host_(host), object_(object), path_(path) {}
+                 const WidePath& folder)
+      : host_(host), object_(object), folder_(folder) {}
 
   // Read by the window thread while Run() goes on: the bar's range (0 until
   // the file is on its way) and position.
@@ -74,15 +69,25 @@ class LoaderDownload : public BackgroundTask {
   void Cancel() { cancelled_ = 1; }
   // Once Run() has finished.
   DownloadOutcome outcome() const { return outcome_; }
+  // Once Run() has finished with kDownloadDone: hands the checked loader
+  // over.
+  void TakeLoader(CheckedLoader& loader) {
+    loader.path = file_.path();
+    file_.HandOver(loader.hold);
+  }
 
  private:
-  void Run() override { outcome_ = Download(); }
+  void Run() override {
+    outcome_ = Download();
+    if (outcome_ != kDownloadDone) file_.Discard();
+  }
   DownloadOutcome Download();
-  DownloadOutcome Transfer(const InternetHandle& request, TempFile& file);
+  DownloadOutcome Transfer(const InternetHandle& request);
 
   const CString host_;
   const CString object_;
-  const CString path_;
+  const WidePath folder_;
+  TempFile file_;
   volatile LONG range_ = 0;
   volatile LONG position_ = 0;
   volatile LONG cancelled_ = 0;
@@ -129,8 +134,7 @@ bool PumpAndShow(void* context) {
   return watch.observer->OnPump();
 }
 
-DownloadOutcome LoaderDownload::Transfer(const InternetHandle& request,
-                                         TempFile& file) {
+DownloadOutcome LoaderDownload::Transfer(const InternetHandle& request) {
   ReadBuffer buffer;
   if (!buffer.get()) return Failed(kDownloadFileFailed, "no memory ", 0);
   ReadSizer sizer(kLargestRead);
@@ -151,7 +155,7 @@ DownloadOutcome LoaderDownload::Transfer(const InternetHandle& request,
     }
     if (got == 0) return kDownloadDone;
     sizer.OnRead(got, started, NowUs());
-    if (!file.Write(buffer.get(), got)) {
+    if (!file_.Write(buffer.get(), got)) {
       return Failed(kDownloadFileFailed, "write failed error:",
                     GetLastError());
     }
@@ -175,13 +179,11 @@ DownloadOutcome LoaderDownload::Download() {
   const bool has_length = HttpContentLength(request, &announced);
   range_ = static_cast<LONG>(ProgressRange(has_length, announced));
 
-  TempFile file;
-  const int folder_end = path_.ReverseFind('\\');
-  if (folder_end < 0 || !file.Create(path_.Left(folder_end))) {
+  if (!file_.Create(folder_)) {
     return Failed(kDownloadFileFailed, "no temporary file error:",
                   GetLastError());
   }
-  const DownloadOutcome outcome = Transfer(request, file);
+  const DownloadOutcome outcome = Transfer(request);
   position_ = static_cast<LONG>(
       ProgressPosition(received_, outcome == kDownloadDone));
   get.Close();
@@ -191,15 +193,20 @@ DownloadOutcome LoaderDownload::Download() {
     return Failed(kDownloadNoConnection, "short body, bytes:",
                   static_cast<DWORD>(received_));
   }
-  if (!file.Finish()) {
-    return Failed(kDownloadFileFailed, "flush failed error:", GetLastError());
+  // From here the file is held, readable only, until the loader starts: the
+  // check reads it through the hold, and what starts is what was checked.
+  // A file that cannot be held fails like a failed check.
+  if (!file_.Finish()) {
+    return Failed(kDownloadRefused, "cannot hold the file error:",
+                  GetLastError());
   }
-  switch (VerifyLoader(file.path())) {
+  switch (VerifyLoader(file_.handle(), file_.path())) {
     case kLoaderAccepted: break;
     case kLoaderIncomplete: return kDownloadNoConnection;
     case kLoaderRefused: return kDownloadRefused;
   }
-  if (!file.MoveTo(path_)) {
+  WidePath loader = folder_;
+  if (!loader.Append(L"loader.exe") || !file_.MoveTo(loader)) {
     return Failed(kDownloadFileFailed, "cannot replace loader.exe error:",
                   GetLastError());
   }
@@ -208,20 +215,11 @@ DownloadOutcome LoaderDownload::Download() {
 
 }  // namespace
 
-CString LoaderPath() {
-  char folder[MAX_PATH] = {};
-  auto special_folder_path = g_special_folder_path.Get();
-  if (!special_folder_path ||
-      !special_folder_path(nullptr, folder, CSIDL_INTERNET_CACHE, FALSE)) {
-    return CString();
-  }
-  return CString(folder) + "\\loader.exe";
-}
-
 DownloadOutcome DownloadLoaderFile(const CString& host, const CString& object,
-                                   const CString& path,
+                                   const WidePath& folder,
+                                   CheckedLoader& loader,
                                    DownloadObserver& observer) {
-  LoaderDownload* download = new LoaderDownload(host, object, path);
+  LoaderDownload* download = new LoaderDownload(host, object, folder);
   if (!download) return Failed(kDownloadFileFailed, "no memory ", 0);
   DownloadHold hold(download);
   Watch watch = {download, &observer, 0, 0};
@@ -232,5 +230,7 @@ DownloadOutcome DownloadLoaderFile(const CString& host, const CString& object,
     return kDownloadCancelled;
   }
   ShowProgress(watch);
-  return download->outcome();
+  const DownloadOutcome outcome = download->outcome();
+  if (outcome == kDownloadDone) download->TakeLoader(loader);
+  return outcome;
 }

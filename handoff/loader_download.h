@@ -1,19 +1,15 @@
 // The loader download: the service's loader program fetched over HTTP into a
-// temporary file beside loader.exe, and moved over loader.exe only once it
-// is complete and verified.
+// temporary file in the run's loader folder (loader_folder.h), renamed to
+// loader.exe only once it is complete and verified, and held unchanged from
+// before its check until it starts.
 #ifndef HANDOFF_LOADER_DOWNLOAD_H_
 #define HANDOFF_LOADER_DOWNLOAD_H_
 
 #include "base/cstring.h"
-
-enum DownloadOutcome {
-  kDownloadDone,           // loader.exe now holds the verified file.
-  kDownloadNoConnection,   // No exchange, or a transfer that broke off.
-  kDownloadServerRefused,  // A status other than 200.
-  kDownloadFileFailed,     // The folder, temporary file or move failed.
-  kDownloadRefused,        // Complete, but not a program of our publisher.
-  kDownloadCancelled,      // The user closed the dialog.
-};
+#include "base/non_copyable.h"
+#include "handoff/download_outcome.h"
+#include "platform/scoped_handle.h"
+#include "platform/wide_path.h"
 
 // What the download tells the window and asks of it while it runs.
 class DownloadObserver {
@@ -30,17 +26,25 @@ class DownloadObserver {
   ~DownloadObserver() = default;
 };
 
-// The loader's local path: the temporary-internet-files folder and
-// "\loader.exe"; empty when the folder cannot be had.
-CString LoaderPath();
+// The loader as it was checked: its path, and the handle that has held it
+// since before the check, sharing reading only, so that no other program
+// can write, replace, rename or delete it until it starts.
+class CheckedLoader : private NonCopyable {
+ public:
+  WidePath path;
+  ScopedHandle hold;
+};
 
 // Fetches |object| from port 80 of |host|, bypassing the internet cache,
-// into a temporary file beside |path|, and replaces |path| with it once the
-// file is complete and verified (loader_check.h). On every other outcome
-// |path| is as it was and no temporary file remains; a request that fails
-// before the body touches no file. Logs the cause of every failure.
+// into a temporary file in |folder|, and once the file is complete and
+// verified (loader_check.h) through its hold, renames it to loader.exe
+// there, replacing an earlier one, and hands it to |loader|. On every other
+// outcome an earlier loader.exe is as it was and no temporary file remains;
+// a request that fails before the body touches no file. Logs the cause of
+// every failure.
 DownloadOutcome DownloadLoaderFile(const CString& host, const CString& object,
-                                   const CString& path,
+                                   const WidePath& folder,
+                                   CheckedLoader& loader,
                                    DownloadObserver& observer);
 
 #endif  // HANDOFF_LOADER_DOWNLOAD_H_

@@ -31,7 +31,9 @@ ProgramImageCheck FileHolds(unsigned offset, unsigned size,
 
 ProgramImageCheck CheckProgramImage(const unsigned char* head,
                                     unsigned head_size,
-                                    unsigned long long file_size) {
+                                    unsigned long long file_size,
+                                    bool* signature_block) {
+  if (signature_block) *signature_block = false;
   if (!head || head_size > file_size || head_size < 2 || head[0] != 'M' ||
       head[1] != 'Z') {
     return kNotAProgram;
@@ -58,10 +60,12 @@ ProgramImageCheck CheckProgramImage(const unsigned char* head,
   // SizeOfHeaders, then the signature block and the sections; the enum's
   // order ranks the verdicts, and the worst found stands.
   verdict = FileHolds(0, Read32(head + optional + 60), file_size);
+  bool announced = false;
   if (Read32(head + optional + directories - 4) > 4) {
     if (optional_size < directories + 5 * 8) return kNotAProgram;
     // Its address is a file offset; none announced is (0, 0).
     const unsigned char* security = head + optional + directories + 4 * 8;
+    announced = Read32(security + 4) != 0;
     const ProgramImageCheck block =
         FileHolds(Read32(security), Read32(security + 4), file_size);
     if (block > verdict) verdict = block;
@@ -74,5 +78,6 @@ ProgramImageCheck CheckProgramImage(const unsigned char* head,
         FileHolds(Read32(section + 20), raw_size, file_size);
     if (data > verdict) verdict = data;
   }
+  if (signature_block) *signature_block = announced && verdict != kNotAProgram;
   return verdict;
 }

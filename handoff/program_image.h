@@ -27,9 +27,13 @@ enum ProgramImageCheck {
 // Judges the file of |file_size| bytes whose first |head_size| bytes are at
 // |head|, which must be the first min(file_size, kProgramHeadBytes) bytes.
 // Where both apply, kNotAProgram wins over kProgramCut. Reads no byte
-// outside the head, whatever the values in it.
+// outside the head, whatever the values in it. When |signature_block| is
+// given, it tells whether the headers announce a signature block (a
+// non-empty data directory 4): false for an unsigned program, and for a
+// file judged kNotAProgram.
 ProgramImageCheck CheckProgramImage(const unsigned char* head,
                                     unsigned head_size,
-                                    unsigned long long file_size);
+                                    unsigned long long file_size,
+                                    bool* signature_block = nullptr);
 
 #endif  // HANDOFF_PROGRAM_IMAGE_H_

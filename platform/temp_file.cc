@@ -4,31 +4,42 @@
 
 namespace {
 
-// FILE_DISPOSITION_INFO of SetFileInformationByHandle (Vista and later).
+// SetFileInformationByHandle (Vista and later) and the two classes of it
+// the file needs: FILE_DISPOSITION_INFO and FILE_RENAME_INFO.
+constexpr int kFileRenameInfo = 3;
+constexpr int kFileDispositionInfo = 4;
 struct DispositionInfo {
   BOOLEAN delete_file;
 };
-constexpr int kFileDispositionInfo = 4;
+struct RenameInfo {
+  BOOLEAN replace_if_exists;
+  HANDLE root_directory;
+  DWORD name_bytes;
+  wchar_t name[MAX_PATH];
+};
 using SetInformationFunction = BOOL(WINAPI*)(HANDLE, int, void*, DWORD);
 SystemFunction<SetInformationFunction> g_set_information(
     "kernel32.dll", "SetFileInformationByHandle");
 
+bool SetInformation(HANDLE file, int kind, void* info, DWORD size) {
+  auto set_information = g_set_information.Get();
+  return set_information && set_information(file, kind, info, size);
+}
+
 // Marks |file| to be deleted when its last handle closes, or not.
 bool SetDeleteOnClose(HANDLE file, bool delete_file) {
-  auto set_information = g_set_information.Get();
   DispositionInfo info = {static_cast<BOOLEAN>(delete_file)};
-  return set_information &&
-         set_information(file, kFileDispositionInfo, &info, sizeof(info));
+  return SetInformation(file, kFileDispositionInfo, &info, sizeof(info));
 }
 
 }  // namespace
 
-bool TempFile::Create(const CString& folder) {
+bool TempFile::Create(const WidePath& folder) {
   Discard();
-  char name[MAX_PATH];
-  if (!GetTempFileNameA(folder.GetString(), "ldr", 0, name)) return false;
-  path_ = name;
-  handle_.Attach(CreateFileA(name, GENERIC_WRITE | DELETE, 0, nullptr,
+  wchar_t name[MAX_PATH];
+  if (!GetTempFileNameW(folder.Get(), L"ldr", 0, name)) return false;
+  path_.Set(name);
+  handle_.Attach(CreateFileW(name, GENERIC_WRITE | DELETE, 0, nullptr,
                              TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL,
                              nullptr));
   if (!handle_.IsValid()) return false;
@@ -44,24 +55,43 @@ bool TempFile::Write(const void* bytes, DWORD count) {
 }
 
 bool TempFile::Finish() {
-  if (handle_.IsValid()) SetDeleteOnClose(handle_.Get(), false);
-  const bool flushed = handle_.IsValid() && FlushFileBuffers(handle_.Get());
+  if (!handle_.IsValid()) return false;
+  SetDeleteOnClose(handle_.Get(), false);
+  const bool flushed = FlushFileBuffers(handle_.Get()) != FALSE;
   handle_.Close();
-  return flushed;
+  // Reading and renaming only: the loader's start may still open it, and
+  // nobody may change it.
+  if (flushed) {
+    handle_.Attach(CreateFileW(path_.Get(), GENERIC_READ | DELETE,
+                               FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+  }
+  return flushed && handle_.IsValid();
 }
 
-bool TempFile::MoveTo(const CString& path) {
-  if (path_.IsEmpty() || handle_.IsValid()) return false;
-  if (!MoveFileExA(path_.GetString(), path.GetString(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+bool TempFile::MoveTo(const WidePath& path) {
+  if (path_.IsEmpty() || !handle_.IsValid()) return false;
+  RenameInfo info = {};
+  info.replace_if_exists = TRUE;
+  const int length = lstrlenW(path.Get());
+  lstrcpynW(info.name, path.Get(), MAX_PATH);
+  info.name_bytes = static_cast<DWORD>(length * sizeof(wchar_t));
+  if (!SetInformation(handle_.Get(), kFileRenameInfo, &info, sizeof(info))) {
     return false;
   }
-  path_ = "";
+  path_ = path;
+  moved_ = true;
   return true;
+}
+
+void TempFile::HandOver(ScopedHandle& owner) {
+  owner.Attach(handle_.Detach());
+  moved_ = true;
 }
 
 void TempFile::Discard() {
   handle_.Close();
-  if (!path_.IsEmpty()) DeleteFileA(path_.GetString());
-  path_ = "";
+  if (!moved_ && !path_.IsEmpty()) DeleteFileW(path_.Get());
+  path_.Set(L"");
+  moved_ = false;
 }

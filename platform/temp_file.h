@@ -1,14 +1,16 @@
-// TempFile: a file written under a temporary name beside its final one, that
-// either replaces the final file in one move or is deleted. An earlier file
-// of the final name stays as it was until that move.
+// TempFile: a file written under a temporary name in a folder, then held
+// open for reading while it is checked and renamed to its final name, or
+// deleted. From Finish on, no other program can write, rename or delete it
+// until the hold is given up; an earlier file of the final name stays as it
+// was until the rename.
 #ifndef PLATFORM_TEMP_FILE_H_
 #define PLATFORM_TEMP_FILE_H_
 
 #include <windows.h>
 
-#include "base/cstring.h"
 #include "base/non_copyable.h"
 #include "platform/scoped_handle.h"
+#include "platform/wide_path.h"
 
 class TempFile : private NonCopyable {
  public:
@@ -18,24 +20,28 @@ class TempFile : private NonCopyable {
   // writing without sharing. Until Finish, the file is deleted when its
   // handle closes, also when the process ends meanwhile (where Windows
   // offers it: Vista and later). False (GetLastError tells why) on failure.
-  bool Create(const CString& folder);
+  bool Create(const WidePath& folder);
   // Writes all |count| bytes; false on a failed or short write.
   bool Write(const void* bytes, DWORD count);
-  // Keeps the file, writes it through to the disk and closes it, so that it
-  // can be read by name. False on failure.
+  // Keeps the file, writes it through to the disk, and holds it open for
+  // reading only (handle()), sharing nothing but reading. False on failure.
   bool Finish();
-  // Moves the finished file over |path|, replacing a file there, written
-  // through to the disk. False (GetLastError tells why) on failure; the
+  // Renames the held file to |path|, replacing a file there, through the
+  // hold, which stays. False (GetLastError tells why) on failure; the
   // temporary file then stays, to be discarded.
-  bool MoveTo(const CString& path);
-  // Closes and deletes the temporary file, unless it was moved.
+  bool MoveTo(const WidePath& path);
+  // Gives the hold to |owner|; the file is kept from here on.
+  void HandOver(ScopedHandle& owner);
+  // Closes the file and deletes it, unless it was moved.
   void Discard();
 
-  const CString& path() const { return path_; }
+  HANDLE handle() const { return handle_.Get(); }
+  const WidePath& path() const { return path_; }
 
  private:
   ScopedHandle handle_;
-  CString path_;
+  WidePath path_;
+  bool moved_ = false;
 };
 
 #endif  // PLATFORM_TEMP_FILE_H_

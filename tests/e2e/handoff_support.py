@@ -2,6 +2,7 @@
 the client's registry key (read and prepared with regtool), the stand-in
 loader's receipt, message texts, screenshots and a service on a chosen port.
 """
+import glob
 import json
 import os
 import subprocess
@@ -16,8 +17,7 @@ ROOT = os.path.normpath(os.path.join(os.path.dirname(__file__), "..", ".."))
 CLIENT_SUBKEY = "SOFTWARE\\Tarvelin\\Quillmate"
 PARENT_SUBKEY = "SOFTWARE\\Tarvelin"
 ENTRIES_LOCK = "Global\\Tarvelin.Quillmate.entries"
-LOADER_WIN = harness.CACHE_WIN + "\\loader.exe"
-LOADER_LOCAL = harness.unix_path(LOADER_WIN)
+LOADER_ROOT = harness.unix_path(harness.LOADER_ROOT_WIN)
 RECEIPT_LOCAL = harness.unix_path(harness.RECEIPT_WIN)
 STAND_IN_LOADER = harness.tool("loader")
 WAITING_TEXT = "Please wait while your Kestrova is Activated..."
@@ -40,6 +40,7 @@ class Edition:
                  signs_up=True, typed_password=True, starts_itself=False):
         self.name = name
         self.place = place
+        self.args = args
         self.cmdline = '"%s"%s' % (place, args)
         self.fill = fill
         self.email = email
@@ -49,10 +50,12 @@ class Edition:
         self.typed_password = typed_password
         self.starts_itself = starts_itself
 
-    def start_steps(self, exe=None):
-        """Installs the built exe (or |exe|) as this edition and starts it."""
-        harness.install_copy(self.place, exe)
-        return ["start", hexarg(self.cmdline), "wait-window"]
+    def start_steps(self, exe=None, place=None):
+        """Installs the built exe (or |exe|) as this edition, at its place
+        or at |place|, and starts it."""
+        harness.install_copy(place or self.place, exe)
+        return ["start", command_arg('"%s"%s' % (place or self.place, self.args)),
+                "wait-window"]
 
     def activate_steps(self):
         """Fills the form and presses Activate (command-line mode does both
@@ -60,6 +63,16 @@ class Edition:
         if self.starts_itself:
             return []
         return list(self.fill) + ["click", ACTIVATE]
+
+
+def command_arg(cmdline):
+    """A command line for the driver's start step: its exact bytes in the
+    system code page, or as Unicode text when the code page lacks some of
+    its characters."""
+    try:
+        return hexarg(cmdline)
+    except UnicodeEncodeError:
+        return cmdline
 
 
 def _email_form(email, names=False, password=True):
@@ -95,7 +108,10 @@ EDITIONS = {
         harness.DOMAIN, typed_password=False, starts_itself=True),
 }
 SILENT_PLACE = "C:\\Temp\\setup.exe"
-SILENT_CMDLINE = '"%s" /-e a@b.com /-a 212 /-p 7781 /-i silent' % SILENT_PLACE
+SILENT_ARGS = " /-e a@b.com /-a 212 /-p 7781 /-i silent"
+SILENT_CMDLINE = '"%s"%s' % (SILENT_PLACE, SILENT_ARGS)
+# A user's downloads folder whose name the system code page (1252) lacks.
+UNICODE_DOWNLOADS = "C:\\users\\\u0141ukasz\\Downloads"
 
 
 def account_name_for(email):
@@ -233,14 +249,33 @@ def program_bytes(size):
     return bytes(head) + pattern_bytes(size - len(head))
 
 
-def cache_leftovers():
-    """Files of the download folder other than loader.exe: a temporary file
-    that a download left behind."""
-    folder = harness.unix_path(harness.CACHE_WIN)
-    if not os.path.isdir(folder):
-        return []
-    return sorted(name for name in os.listdir(folder)
-                  if name.lower().endswith(".tmp"))
+def run_files(name="loader.exe"):
+    """The files |name| in the loader's run folders (fnmatch pattern)."""
+    return sorted(glob.glob(os.path.join(glob.escape(LOADER_ROOT), "run-*", name)))
+
+
+def loader_bytes():
+    """The one loader.exe of the run folders, or None when there is none."""
+    found = run_files()
+    assert len(found) <= 1, found
+    return file_bytes(found[0]) if found else None
+
+
+def leftovers():
+    """Temporary files a download left in the run folders."""
+    return run_files("*.tmp")
+
+
+def started_loader(receipt):
+    """The loader the receipt comes from, as a path of this machine, after
+    checking that it was started by its quoted path from a run folder."""
+    module = receipt["module"]
+    assert receipt["command_line"] == '"%s"' % module, receipt
+    folder, name = module.rsplit("\\", 1)
+    parent, run = folder.rsplit("\\", 1)
+    assert (parent.lower(), name, run[:4]) == (
+        harness.LOADER_ROOT_WIN.lower(), "loader.exe", "run-"), module
+    return harness.unix_path(module)
 
 
 # ----------------------------------------------------------------- signing

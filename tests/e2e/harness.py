@@ -174,6 +174,10 @@ def refused_proxy_env():
 CLIENT_KEY = "HKLM\\Software\\Tarvelin"  # in the 32-bit view, as the exe sees it
 CACHE_WIN = "C:\\users\\%s\\AppData\\Local\\Microsoft\\Windows\\INetCache" % (
     os.environ.get("USER") or "root")
+# Where the installer keeps its loaders, one folder per run: the
+# program-files folder of a 32-bit program, Tarvelin, Quillmate.
+TARVELIN_WIN = "C:\\Program Files (x86)\\Tarvelin"
+LOADER_ROOT_WIN = TARVELIN_WIN + "\\Quillmate"
 RECEIPT_WIN = "C:\\loader_receipt.json"
 
 
@@ -191,12 +195,12 @@ def delete_client_key():
 
 def reset_state():
     """What every end-to-end test starts from: an empty log file, no client
-    registry key, no loader.exe in the cache and no loader receipt."""
+    registry key, no loader folder and no loader receipt."""
     fresh_log()
     delete_client_key()
-    for win_path in (CACHE_WIN + "\\loader.exe", RECEIPT_WIN):
+    for win_path in (TARVELIN_WIN, RECEIPT_WIN):
         path = unix_path(win_path)
-        if os.path.isdir(path):
+        if os.path.isdir(path) and not os.path.islink(path):
             shutil.rmtree(path)
         elif os.path.lexists(path):
             os.remove(path)

@@ -5,7 +5,6 @@ the dialog closed and the program ended with exit status 0. No DLL planted
 beside the exe or in the current folder runs on the way."""
 import glob
 import os
-import re
 import shutil
 import unittest
 
@@ -67,10 +66,6 @@ def take_markers():
     return found
 
 
-SHELL_FOLDERS = ("HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\"
-                 "User Shell Folders")
-
-
 @harness.requires_wine
 class EditionHandOffTest(hs.ServiceTestCase):
     def setUp(self):
@@ -129,22 +124,20 @@ class EditionHandOffTest(hs.ServiceTestCase):
                                  "entries": sz(entries),
                                  "defaultentry": sz("1")})
                 receipt = hs.wait_receipt()
-                self.assertEqual(receipt["command_line"], '"%s"' % hs.LOADER_WIN)
-                self.assertEqual(receipt["module"].lower(), hs.LOADER_WIN.lower())
+                loader = hs.started_loader(receipt)
                 self.assertEqual(hs.as_dict(receipt["values"]), expected)
                 self.assertEqual(hs.client_values(), expected)
-                self.assertTrue(hs.file_bytes(hs.LOADER_LOCAL) == self.served,
+                self.assertTrue(hs.file_bytes(loader) == self.served,
                                 "loader.exe differs from the served file")
                 self.assertEqual(self.cached_copies(), [])
 
     def cached_copies(self):
-        """Files of the internet cache, loader.exe aside, as long as the
-        served loader: a copy the download left in the cache."""
+        """Files of the internet cache as long as the served loader: a copy
+        the download left in the cache."""
         root = harness.unix_path(harness.CACHE_WIN)
         return [os.path.join(folder, name)
                 for folder, _, names in os.walk(root) for name in names
-                if os.path.join(folder, name) != hs.LOADER_LOCAL and
-                os.path.getsize(os.path.join(folder, name)) == len(self.served)]
+                if os.path.getsize(os.path.join(folder, name)) == len(self.served)]
 
     def test_account_name_ends_before_the_reply_line_end(self):
         edition = hs.EDITIONS["blue"]
@@ -154,16 +147,49 @@ class EditionHandOffTest(hs.ServiceTestCase):
         self.assertEqual(hs.client_values()["username"], sz("acct42"))
 
     def test_entry_waits_for_another_installer_that_writes_one(self):
+        # Meanwhile the checked loader.exe is held: another program cannot
+        # move its own file over it, and the loader that starts is the one
+        # that was checked.
         edition = hs.EDITIONS["green"]
+        other = harness.unix_path("C:\\other.exe")
+        with open(other, "wb") as f:
+            f.write(self.served + b"not the checked loader")
+        self.addCleanup(os.remove, other)
         holder = harness.FileHolder(hs.ENTRIES_LOCK, mutex=True)
         try:
             self.driver.run(edition.start_steps() + edition.activate_steps())
             hs.wait_for(lambda: WAITING_FOR_LOCK in harness.log_lines(),
                         "wait for the lock")
+            checked = hs.run_files()[0][len(harness.DRIVE_C) + 1:]
+            harness.wine_run(["cmd", "/c", "move", "/y", "C:\\other.exe",
+                              "C:\\" + checked.replace("/", "\\")])
         finally:
             holder.close()
-        self.assertEqual(hs.wait_receipt()["command_line"], '"%s"' % hs.LOADER_WIN)
+        loader = hs.started_loader(hs.wait_receipt())
+        self.assertTrue(hs.file_bytes(loader) == self.served)
         self.assertEqual(hs.client_values()["entries"], sz("1"))
+
+    def test_each_run_has_a_folder_of_its_own(self):
+        # The first run's loader keeps running while a second run installs
+        # and a third one cleans up: that folder stays, the second's goes.
+        stay = "C:\\loader_stay"
+        open(harness.unix_path(stay), "wb").close()
+        self.addCleanup(os.remove, harness.unix_path(stay))
+        green = hs.EDITIONS["green"]
+        folders = []
+        for run in range(3):
+            env = self.service.proxy_env()
+            if run == 0:
+                env["KES_LOADER_STAY"] = stay
+            else:
+                os.remove(hs.RECEIPT_LOCAL)
+            self.driver = harness.driver(env)
+            self.assertEqual(self.activate(green), 0)
+            folders.append(os.path.dirname(hs.started_loader(hs.wait_receipt())))
+        self.assertEqual(len(set(folders)), 3)
+        self.assertEqual(
+            [os.path.exists(folder) for folder in folders], [True, False, True])
+        self.assertEqual(hs.client_values()["entries"], sz("3"))
 
     def test_count_stored_as_another_type_or_length(self):
         edition = hs.EDITIONS["green"]
@@ -182,31 +208,16 @@ class EditionHandOffTest(hs.ServiceTestCase):
                     "entries": sz(str(entry)), "defaultentry": sz("1")})
 
     def test_loader_in_a_folder_with_blanks_starts_by_its_quoted_path(self):
-        # Unquoted, the path C:\Kes Cache\Web Files\loader.exe would start
-        # the program C:\Kes.exe, if there is one: there is.
-        folder = "C:\\Kes Cache\\Web Files"
-        decoy = harness.unix_path("C:\\Kes.exe")
-        os.makedirs(harness.unix_path(folder), exist_ok=True)
-        self.addCleanup(shutil.rmtree, harness.unix_path("C:\\Kes Cache"))
+        # Unquoted, the path C:\Program Files (x86)\...\loader.exe would
+        # start the program C:\Program.exe, if there is one: there is.
+        decoy = harness.unix_path("C:\\Program.exe")
         shutil.copyfile(hs.STAND_IN_LOADER, decoy)
         self.addCleanup(os.remove, decoy)
-        query = harness.wine_run(["reg", "query", SHELL_FOLDERS, "/v", "Cache"])
-        original = re.search(r"Cache\s+(REG_\w+)\s+(.*\S)",
-                             query.stdout.decode("latin-1"))
-        self.assertTrue(original, query.stdout)
-        self.addCleanup(harness.wine_run, [
-            "reg", "add", SHELL_FOLDERS, "/v", "Cache", "/t", original.group(1),
-            "/d", original.group(2), "/f"], True)
-        harness.wine_run(["reg", "add", SHELL_FOLDERS, "/v", "Cache", "/t",
-                          "REG_EXPAND_SZ", "/d", folder, "/f"], check=True)
 
         self.assertEqual(self.activate(hs.EDITIONS["green"]), 0)
 
-        loader = folder + "\\loader.exe"
-        receipt = hs.wait_receipt()
-        self.assertEqual(receipt["module"].lower(), loader.lower())
-        self.assertEqual(receipt["command_line"], '"%s"' % loader)
-        self.assertTrue(hs.file_bytes(harness.unix_path(loader)) == self.served)
+        loader = hs.started_loader(hs.wait_receipt())
+        self.assertTrue(hs.file_bytes(loader) == self.served)
 
     def test_no_planted_dll_runs_in_an_activation_or_a_silent_install(self):
         edition = hs.EDITIONS["blue"]

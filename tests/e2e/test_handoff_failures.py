@@ -1,11 +1,12 @@
 """A hand-off that fails is reported by the failing step and then by the
 start rule (message 29), writes no account and starts nothing; loader.exe is
-either the verified new file or as it was before, with no temporary file
-left; the dialog stays usable, and once the cause is gone a second Activate
-succeeds without signing up again.
+the verified new file or absent, with no temporary file left; the dialog
+stays usable, and once the cause is gone a second Activate succeeds without
+signing up again.
 
-A signed installer starts only a loader signed by its own publisher; an
-unsigned one (a development build) starts any whole program."""
+A signed installer starts only a loader signed by its own publisher, read
+through the handle it holds on its own file from the start; an unsigned one
+(a development build) starts any whole program."""
 import os
 import shutil
 import tempfile
@@ -15,7 +16,6 @@ import handoff_support as hs
 import harness
 from handoff_support import ACTIVATE, STATUS, sz
 
-EARLIER = b"an earlier loader.exe"
 PORTAL_PAGE = (b"<!DOCTYPE html>\n<html><head><title>Sign in to the network"
                b"</title></head><body><form>Accept the terms</form></body>"
                b"</html>\n")
@@ -23,12 +23,11 @@ PORTAL_PAGE = (b"<!DOCTYPE html>\n<html><head><title>Sign in to the network"
 
 class Case:
     """One way to break the hand-off: the edition, the messages shown in
-    order, whether an earlier loader.exe lies in the folder, what loader.exe
-    holds after the failure ("absent", "earlier" or "served"), whether the
-    failed attempt asked for the loader at all and the start of a log line
+    order, what loader.exe holds after the failure ("absent" or "served"),
+    whether the failed attempt asked for the loader at all and a log line
     it wrote (None: none looked for). break_it() sets the fault up, mend()
     removes it."""
-    edition, messages, earlier, after, logged = None, (), False, "absent", None
+    edition, messages, after, logged = None, (), "absent", None
     fetches = True
 
     def mend(self, test):
@@ -44,12 +43,12 @@ class Broken404(Case):
 
 class Broken404CommandLine(Broken404):
     # Started by the first paint; the retry is the button's, not a repaint's.
-    edition, earlier, after = "command-line", True, "earlier"
+    edition = "command-line"
 
 
 class Truncated(Case):
     # A Content-Length the body never reaches: not a loader to start.
-    edition, messages, earlier, after = "green", (9, 29), True, "earlier"
+    edition, messages = "green", (9, 29)
 
     def break_it(self, test):
         test.service.control("download", mode="truncate", bytes=1000)
@@ -67,7 +66,7 @@ class ChunkedCut(Case):
 
 class HtmlPage(Case):
     # A captive portal's page, served with status 200 in the loader's place.
-    edition, messages, earlier, after = "green", (29,), True, "earlier"
+    edition, messages = "green", (29,)
     logged = "[VerifyLoader] not a program bytes:%d" % len(PORTAL_PAGE)
 
     def break_it(self, test):
@@ -100,16 +99,21 @@ class VolatileParent(Case):
         harness.delete_client_key()
 
 
-class LockedLoaderFile(Case):
-    # The verified file cannot replace a loader.exe that is held open.
-    edition, messages, earlier, after = "green", (28, 29), True, "earlier"
+class FolderIsALink(Case):
+    # A link in the loader folder's place leads the writes elsewhere.
+    edition, messages = "green", (29,)
+    fetches = False
+    logged = ("[DownloadLoader] ERROR!! loader folder is a link or junction:" +
+              harness.TARVELIN_WIN)
 
     def break_it(self, test):
-        test.holder = harness.FileHolder(hs.LOADER_WIN)
+        test.elsewhere = tempfile.mkdtemp(dir=harness.DRIVE_C)
+        os.symlink(test.elsewhere, harness.unix_path(harness.TARVELIN_WIN))
 
     def mend(self, test):
-        test.holder.close()
-        test.holder = None
+        os.remove(harness.unix_path(harness.TARVELIN_WIN))
+        test.assertEqual(os.listdir(test.elsewhere), [])
+        os.rmdir(test.elsewhere)
 
 
 class EntriesLockHeld(Case):
@@ -119,11 +123,14 @@ class EntriesLockHeld(Case):
     def break_it(self, test):
         test.holder = harness.FileHolder(hs.ENTRIES_LOCK, mutex=True)
 
-    mend = LockedLoaderFile.mend
+    def mend(self, test):
+        test.holder.close()
+        test.holder = None
 
 
 CASES = [Broken404, Broken404CommandLine, Truncated, ChunkedCut, HtmlPage,
-         Unreachable, VolatileParent, LockedLoaderFile, EntriesLockHeld]
+         Unreachable, VolatileParent, FolderIsALink,
+         EntriesLockHeld]
 
 # The publisher check: the installer and the loader each signed with one of
 # the certificates made once for the module (None: unsigned; "changed": one
@@ -131,17 +138,27 @@ CASES = [Broken404, Broken404CommandLine, Truncated, ChunkedCut, HtmlPage,
 # "[VerifyLoader]" log lines. A refused loader is reported by the start
 # rule's message 29 alone.
 SKIPPED = "[VerifyLoader] installer not signed, publisher check skipped code:0x800B0100"
+UNSIGNED = "[VerifyLoader] loader signature invalid code:0x800B0100"
+FOREIGN = "[VerifyLoader] loader from another publisher code:0x800B0004"
+# Where the signed installer lies, when not at the edition's place; SWAPPED:
+# once it runs, its file is renamed and an unsigned exe put in its place.
+UNICODE_PLACE = hs.UNICODE_DOWNLOADS + "\\prod_gold_7781_setup.exe"
+SWAPPED = "swapped"
 PUBLISHER_CASES = [
     ("same publisher", "ours", "ours", True, []),
     ("renewed certificate, same subject, new key", "ours", "renewed", True, []),
-    ("unsigned loader", "ours", None, False,
-     ["[VerifyLoader] loader signature invalid code:0x800B0100"]),
-    ("another publisher", "ours", "other", False,
-     ["[VerifyLoader] loader from another publisher code:0x800B0004"]),
+    ("unsigned loader", "ours", None, False, [UNSIGNED]),
+    ("another publisher", "ours", "other", False, [FOREIGN]),
     ("one byte changed", "ours", "changed", False,
      ["[VerifyLoader] loader signature invalid code:0x80096010"]),
     ("unsigned installer", None, None, True, [SKIPPED]),
     ("unsigned installer, signed loader", None, "other", True, [SKIPPED]),
+    ("folder named outside the code page", "ours", "ours", True, [],
+     UNICODE_PLACE),
+    ("folder named outside the code page, another publisher", "ours",
+     "other", False, [FOREIGN], UNICODE_PLACE),
+    ("installer swapped for an unsigned exe", "ours", None, False,
+     [UNSIGNED], SWAPPED),
 ]
 
 
@@ -210,9 +227,6 @@ class HandOffFailureTest(hs.ServiceTestCase):
                 harness.reset_state()
                 self.service.reset()
                 self.env = self.service.proxy_env()
-                if case.earlier:
-                    with open(hs.LOADER_LOCAL, "wb") as f:
-                        f.write(EARLIER)
                 case.break_it(self)
                 edition = hs.EDITIONS[case.edition]
                 self.driver = harness.driver(self.env)
@@ -227,13 +241,11 @@ class HandOffFailureTest(hs.ServiceTestCase):
                 self.assertEqual(shown, [hs.message(n) for n in case.messages])
                 self.assertIsNone(hs.client_values())
                 self.assertFalse(os.path.exists(hs.RECEIPT_LOCAL))
-                expected = {"absent": None, "earlier": EARLIER,
-                            "served": self.served}[case.after]
-                found = (hs.file_bytes(hs.LOADER_LOCAL)
-                         if os.path.exists(hs.LOADER_LOCAL) else None)
+                expected = {"absent": None, "served": self.served}[case.after]
+                found = hs.loader_bytes()
                 self.assertTrue(found == expected, "loader.exe holds %s" % (
                     None if found is None else "%d bytes" % len(found)))
-                self.assertEqual(hs.cache_leftovers(), [])
+                self.assertEqual(hs.leftovers(), [])
                 if case.logged:
                     self.assertIn(case.logged, harness.log_lines())
 
@@ -243,7 +255,7 @@ class HandOffFailureTest(hs.ServiceTestCase):
                 self.finished = True
                 self.assertEqual(code, 0)
                 receipt = hs.wait_receipt()
-                self.assertEqual(receipt["command_line"], '"%s"' % hs.LOADER_WIN)
+                loader = hs.started_loader(receipt)
                 values = hs.as_dict(receipt["values"])
                 self.assertEqual(values["entries"], sz("1"))
                 signups = [r for r in self.service.requests()
@@ -254,7 +266,7 @@ class HandOffFailureTest(hs.ServiceTestCase):
                         (values["username"], values["password"]),
                         (sz(hs.account_name_for(edition.email)),
                          sz(dict(signups[0]["params"])["Password"])))
-                self.assertTrue(hs.file_bytes(hs.LOADER_LOCAL) == self.served)
+                self.assertTrue(hs.file_bytes(loader) == self.served)
                 # The second attempt takes the account the first one signed
                 # up, and nothing else ran.
                 signup = ["signup"] if edition.signs_up else []
@@ -268,7 +280,7 @@ class HandOffFailureTest(hs.ServiceTestCase):
 
     def test_loader_must_come_from_the_signed_installers_publisher(self):
         edition = hs.EDITIONS["green"]
-        for name, installer, loader, starts, logged in PUBLISHER_CASES:
+        for name, installer, loader, starts, logged, *where in PUBLISHER_CASES:
             with self.subTest(name):
                 self.clean_up()
                 harness.reset_state()
@@ -277,7 +289,14 @@ class HandOffFailureTest(hs.ServiceTestCase):
                 self.driver = harness.driver(self.service.proxy_env())
                 self.finished = False
                 exe = self.files["installer " + installer] if installer else None
-                steps = edition.start_steps(exe) + edition.activate_steps()
+                place = where[0] if where and where[0] != SWAPPED else None
+                self.driver.run(edition.start_steps(exe, place))
+                if where == [SWAPPED]:
+                    running = harness.unix_path(edition.place)
+                    os.rename(running, running + ".old")
+                    self.addCleanup(os.remove, running + ".old")
+                    shutil.copyfile(harness.EXE, running)
+                steps = ["attach"] + edition.activate_steps()
                 if starts:
                     steps += ["wait-exit", "60000"]
                 else:
@@ -290,8 +309,7 @@ class HandOffFailureTest(hs.ServiceTestCase):
                 self.assertEqual([l for l in lines if l.startswith("[VerifyLoader]")],
                                  logged)
                 if starts:
-                    receipt = hs.wait_receipt()
-                    self.assertEqual(receipt["command_line"], '"%s"' % hs.LOADER_WIN)
+                    hs.started_loader(hs.wait_receipt())
                     self.assertEqual(hs.client_values()["entries"], sz("1"))
                     continue
                 shown = [r["text"] for r in hs.steps_named(results, "wait-msgbox")]

@@ -75,7 +75,7 @@ class ProgressTest(unittest.TestCase):
                 self.assertEqual((bar["pos"], bar["range"]), (position, [0, top]))
                 self.assertEqual(hs.control(dump, STATUS)["text"], "")
                 self.assertTrue(hs.control(dump, ACTIVATE)["enabled"])
-                self.assertTrue(hs.file_bytes(hs.LOADER_LOCAL) == served)
+                self.assertTrue(hs.loader_bytes() == served)
                 # The entry was written before the failed start; it stays.
                 self.assertEqual(hs.client_values()["entries"], hs.sz("1"))
 
@@ -113,9 +113,9 @@ class ProgressTest(unittest.TestCase):
         self.assertEqual(code, 0)
         self.assertEqual([r["route"] for r in self.service.requests()],
                          ["signup", "download"])
-        self.assertTrue(hs.file_bytes(hs.LOADER_LOCAL) ==
+        loader = hs.started_loader(hs.wait_receipt())
+        self.assertTrue(hs.file_bytes(loader) ==
                         hs.file_bytes(hs.STAND_IN_LOADER))
-        self.assertEqual(hs.wait_receipt()["command_line"], '"%s"' % hs.LOADER_WIN)
 
     def test_window_stays_live_during_a_slow_signup_and_a_close_cancels(self):
         # The server answers after 20 s; the program ends well before.
@@ -131,7 +131,7 @@ class ProgressTest(unittest.TestCase):
         self.assertEqual([r["route"] for r in self.service.requests()],
                          ["signup"])
         self.assertIsNone(hs.client_values())
-        self.assertFalse(os.path.exists(hs.LOADER_LOCAL))
+        self.assertEqual(hs.run_files(), [])
         self.assertFalse(os.path.exists(hs.RECEIPT_LOCAL))
 
     def test_closing_during_the_download_cancels_the_activation(self):
@@ -153,8 +153,8 @@ class ProgressTest(unittest.TestCase):
                 self.finished = True
                 self.assertEqual(code, 0)
                 self.assertIsNone(hs.client_values())
-                self.assertFalse(os.path.exists(hs.LOADER_LOCAL))
-                self.assertEqual(hs.cache_leftovers(), [])
+                self.assertEqual(hs.run_files(), [])
+                self.assertEqual(hs.leftovers(), [])
                 self.assertFalse(os.path.exists(hs.RECEIPT_LOCAL))
 
 

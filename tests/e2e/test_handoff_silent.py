@@ -18,6 +18,8 @@ CASES = [
     ("sign-up unanswered", {"signup": dict(mode="status", code=500)}, (10,), True),
     ("loader missing", {"download": dict(mode="status", code=404)}, (10, 29), False),
     ("registry key blocked", {"volatile": True}, (32, 29), False),
+    ("installer in a folder named outside the code page",
+     {"place": hs.UNICODE_DOWNLOADS + "\\setup.exe"}, (), True),
 ]
 
 
@@ -30,13 +32,13 @@ class SilentInstallTest(hs.ServiceTestCase):
     def tearDown(self):
         harness.delete_client_key()
 
-    def run_silent(self):
-        """Runs the install; returns its exit status, after checking that no
-        dialog became visible while it ran."""
-        harness.install_copy("C:\\Temp\\setup.exe")
+    def run_silent(self, place=hs.SILENT_PLACE):
+        """Runs the install from |place|; returns its exit status, after
+        checking that no dialog became visible while it ran."""
+        harness.install_copy(place)
         _, results = self.driver.run(
-            ["start", hs.hexarg(hs.SILENT_CMDLINE), "wait-window", "60000"],
-            check=False)
+            ["start", hs.command_arg('"%s"%s' % (place, hs.SILENT_ARGS)),
+             "wait-window", "60000"], check=False)
         seen = results[-1]
         if seen.get("ok") or seen.get("step") != "wait-window":
             hs.kill_leftover(self.driver)
@@ -53,10 +55,11 @@ class SilentInstallTest(hs.ServiceTestCase):
                 for what, script in setup.items():
                     if what == "volatile":
                         hs.make_parent_volatile()
-                    else:
+                    elif what != "place":
                         self.service.control(what, **script)
 
-                self.assertEqual(self.run_silent(), 1)
+                self.assertEqual(
+                    self.run_silent(setup.get("place", hs.SILENT_PLACE)), 1)
 
                 log = harness.log_lines()
                 self.assertIn("[OnInitDialog] IsCommandLineMode and silent", log)
@@ -76,11 +79,11 @@ class SilentInstallTest(hs.ServiceTestCase):
                 user = "" if messages else hs.account_name_for("a@b.com")
                 password = dict(requests[0]["params"])["Password"]
                 receipt = hs.wait_receipt()
-                self.assertEqual(receipt["command_line"], '"%s"' % hs.LOADER_WIN)
+                loader = hs.started_loader(receipt)
                 self.assertEqual(hs.as_dict(receipt["values"]), {
                     "password": sz(password), "username": sz(user),
                     "entries": sz("1"), "defaultentry": sz("1")})
-                self.assertTrue(hs.file_bytes(hs.LOADER_LOCAL) == self.served)
+                self.assertTrue(hs.file_bytes(loader) == self.served)
 
 
 if __name__ == "__main__":

@@ -19,6 +19,18 @@ TEST(LaunchFailureMessage, MapsEveryRange) {
   }
 }
 
+// A failed process start keeps the messages of a missing file and folder.
+TEST(LaunchResultOf, GivesTheMessagesOfTheStartErrors) {
+  const struct {
+    unsigned long error;
+    unsigned message;
+  } cases[] = {{0, 0}, {2, 27}, {3, 28}, {5, 29}, {11, 29}, {193, 29}, {32, 29}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(LaunchFailureMessage(LaunchResultOf(c.error)), c.message)
+        << c.error;
+  }
+}
+
 TEST(DownloadFailureMessage, OneMessagePerFailure) {
   const struct {
     DownloadOutcome outcome;

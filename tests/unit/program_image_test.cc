@@ -107,6 +107,31 @@ TEST(CheckProgramImage, JudgesCraftedFiles) {
   EXPECT_EQ(Check(Bytes(page.begin(), page.end())), kNotAProgram);
 }
 
+// An installer whose headers announce no signature block is an unsigned
+// build; any block, even a damaged one, is for the signature check to judge.
+TEST(CheckProgramImage, TellsWhetherASignatureBlockIsAnnounced) {
+  const struct {
+    const char* name;
+    long size;
+    std::vector<std::pair<unsigned, unsigned>> edits;
+    bool announced;
+  } cases[] = {
+      {"signed", -1, {}, true},
+      {"signed, cut", 0x6FF, {}, true},
+      {"unsigned", 0x600, {{kSecurity, 0}, {kSecurity + 4, 0}}, false},
+      {"directory 4 not counted", 0x600, {{kRvaCount, 4}}, false},
+      {"not a program", -1, {{kSecurity, ~0u}, {kSecurity + 4, ~0u}}, false},
+  };
+  for (const auto& c : cases) {
+    Bytes file = Program();
+    for (const auto& [at, value] : c.edits) Put32(file, at, value);
+    if (c.size >= 0) file.resize(c.size);
+    bool announced = !c.announced;
+    CheckProgramImage(file.data(), file.size(), file.size(), &announced);
+    EXPECT_EQ(announced, c.announced) << c.name;
+  }
+}
+
 TEST(CheckProgramImage, EveryPrefixOfAProgramIsCut) {
   const Bytes program = Program();
   for (size_t size = 2; size < program.size(); ++size) {

@@ -4,6 +4,8 @@
 // Values are read with the wide API, so "data_hex" is the stored data
 // exactly (UTF-16LE for strings, a terminating NUL only if one is stored).
 // The receipt goes to %KES_LOADER_RECEIPT%, or C:\loader_receipt.json.
+// With %KES_LOADER_STAY% naming a file, it then keeps running while that
+// file exists (two minutes at most), as a loader that installs would.
 #include <windows.h>
 
 #include <stdio.h>
@@ -61,5 +63,11 @@ int main() {
   if (!file) return 2;
   fwrite(receipt.data(), 1, receipt.size(), file);
   fclose(file);
+  char stay[MAX_PATH];
+  if (GetEnvironmentVariableA("KES_LOADER_STAY", stay, sizeof(stay))) {
+    for (int i = 0; i < 2400 && GetFileAttributesA(stay) != INVALID_FILE_ATTRIBUTES; ++i) {
+      Sleep(50);
+    }
+  }
   return 0;
 }

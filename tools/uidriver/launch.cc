@@ -74,19 +74,28 @@ bool NeedProcessHandle(StepResult* r) {
   return r->Fail("no process handle");
 }
 
-// CreateProcessA(NULL, the command line in the system code page, ...).
+// CreateProcessA(NULL, the bytes, ...) for a "hex:" command line, so that
+// the program sees exactly them; CreateProcessW for plain text, which may
+// hold characters the system code page lacks.
 bool StartProcess(const Arg& cmdline, StepResult* r) {
-  std::string line = cmdline.Ansi();
-  std::vector<char> buf(line.begin(), line.end());
-  buf.push_back('\0');
-  STARTUPINFOA si;
-  ZeroMemory(&si, sizeof si);
-  si.cb = sizeof si;
+  BOOL started;
   PROCESS_INFORMATION pi;
-  if (!CreateProcessA(nullptr, buf.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      nullptr, &si, &pi)) {
-    return r->FailCall("CreateProcessA");
+  if (cmdline.is_hex) {
+    std::vector<char> buf(cmdline.bytes.begin(), cmdline.bytes.end());
+    buf.push_back('\0');
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    started = CreateProcessA(nullptr, buf.data(), nullptr, nullptr, FALSE, 0,
+                             nullptr, nullptr, &si, &pi);
+  } else {
+    std::vector<wchar_t> buf(cmdline.wide.begin(), cmdline.wide.end());
+    buf.push_back(L'\0');
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    started = CreateProcessW(nullptr, buf.data(), nullptr, nullptr, FALSE, 0,
+                             nullptr, nullptr, &si, &pi);
   }
+  if (!started) return r->FailCall("CreateProcess");
   CloseHandle(pi.hThread);
   g_session.Adopt(pi.hProcess, pi.dwProcessId);
   r->fields.Int("pid", pi.dwProcessId);

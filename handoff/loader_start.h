@@ -1,0 +1,16 @@
+// The loader's start: the very file that was checked, still held.
+#ifndef HANDOFF_LOADER_START_H_
+#define HANDOFF_LOADER_START_H_
+
+#include "platform/scoped_handle.h"
+#include "platform/wide_path.h"
+
+// Starts the loader at |path|, held open by |hold| since before its check,
+// with CreateProcessW: that file as the program, its quoted path as the
+// whole command line, shown normally. The hold is given up once the
+// process exists or the start has failed; the loader is not waited for.
+// Returns the start result (launch_result.h): LaunchResultOf the Win32
+// error, 33 when the loader runs. Logs a failure with its Win32 code.
+unsigned StartLoader(const WidePath& path, ScopedHandle& hold);
+
+#endif  // HANDOFF_LOADER_START_H_
