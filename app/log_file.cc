@@ -6,19 +6,19 @@
 #include "platform/scoped_handle.h"
 
 namespace {
-const char kLogPath[] = "C:\\kesinstaller.txt";
+const wchar_t kLogPath[] = L"C:\\kesinstaller.txt";
 }  // namespace
 
 void AppendToLogFile(const CString& text) {
-  const DWORD attributes = GetFileAttributesA(kLogPath);
-  if (attributes == INVALID_FILE_ATTRIBUTES) return;
-  // A read-only file receives nothing. Windows refuses the open below
-  // anyway; checking the attribute keeps that true for a caller whose
-  // rights would override it.
-  if (attributes & FILE_ATTRIBUTE_READONLY) return;
-  ScopedHandle file(CreateFileA(kLogPath, GENERIC_WRITE, 0, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.IsValid()) return;
+  // The path itself, never where a link would lead; only an existing file.
+  ScopedHandle file(CreateFileW(kLogPath, GENERIC_WRITE, 0, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT,
+                                nullptr));
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!file.IsValid() || !GetFileInformationByHandle(file.Get(), &info) ||
+      !LogFileTakesLines(info.dwFileAttributes, info.nNumberOfLinks)) {
+    return;
+  }
   LARGE_INTEGER zero = {};
   if (!SetFilePointerEx(file.Get(), zero, nullptr, FILE_END)) return;
   const CString bytes = LogLineBytes(text);

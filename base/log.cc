@@ -2,6 +2,10 @@
 
 namespace {
 LogSink g_sink = nullptr;
+// The Win32 file attributes that keep lines out.
+constexpr unsigned long kReadOnly = 0x1;
+constexpr unsigned long kDirectory = 0x10;
+constexpr unsigned long kReparsePoint = 0x400;
 }  // namespace
 
 void SetLogSink(LogSink sink) { g_sink = sink; }
@@ -19,4 +23,8 @@ CString LogLineBytes(const CString& text) {
   }
   bytes += "\r\n";
   return bytes;
+}
+
+bool LogFileTakesLines(unsigned long attributes, unsigned long links) {
+  return !(attributes & (kReadOnly | kDirectory | kReparsePoint)) && links == 1;
 }

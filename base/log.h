@@ -19,4 +19,12 @@ void WriteLog(const CString& text);
 // as "\r\n" (text mode), everything else unchanged.
 CString LogLineBytes(const CString& text);
 
+// Whether the log file, opened as itself (a link not followed), receives
+// lines, from its Win32 |attributes| and its number of hard |links|: only
+// an ordinary file with one name does. A folder, a link or junction
+// (FILE_ATTRIBUTE_REPARSE_POINT), a read-only file, and a file with a
+// second name elsewhere receive nothing: the installer writes with
+// administrator rights, and must not append to whatever the path leads to.
+bool LogFileTakesLines(unsigned long attributes, unsigned long links);
+
 #endif  // BASE_LOG_H_

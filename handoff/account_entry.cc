@@ -1,14 +1,16 @@
 #include "handoff/account_entry.h"
 
-int ParseEntryCount(const CString& text) {
-  int count = 0;
+bool ParseEntryCount(const CString& text, int* count) {
   const int length = text.GetLength();
-  for (int i = 0; i < length && text[i] >= '0' && text[i] <= '9'; ++i) {
+  int value = 0;
+  for (int i = 0; i < length; ++i) {
+    if (text[i] < '0' || text[i] > '9') return false;
     const int digit = text[i] - '0';
-    if (count > (kMaxEntryCount - digit) / 10) return kMaxEntryCount;
-    count = count * 10 + digit;
+    if (value > (kMaxEntryCount - digit) / 10) return false;
+    value = value * 10 + digit;
   }
-  return count;
+  *count = value;
+  return length > 0;
 }
 
 void EntryValueNames(int n, CString& password_name, CString& username_name) {

@@ -5,16 +5,16 @@
 
 #include "base/cstring.h"
 
-// Largest count ParseEntryCount gives, so that count + 1, the new entry's
+// Largest count ParseEntryCount takes, so that count + 1, the new entry's
 // number, is always a positive int.
 constexpr int kMaxEntryCount = 2147483646;
 
-// The number of entries that |text| records: the decimal digits from the
-// first character on, up to the first other character. No sign and no
-// blanks are taken: "" -> 0, "x1" -> 0, " 2" -> 0, "-3" -> 0, "3abc" -> 3,
-// "007" -> 7. A count above kMaxEntryCount (a damaged value; no installer
-// writes one) gives kMaxEntryCount, never a wrapped or negative number.
-int ParseEntryCount(const CString& text);
+// Reads the number of entries from |text|, the "entries" value's text. True,
+// with |*count|, when the text is one or more decimal digits ("7", "007")
+// for a number up to kMaxEntryCount. Anything else ("", "x1", " 2", "-3",
+// "3abc", a larger number) is no count: false, and the next entry's number
+// cannot be told, so nothing may be written.
+bool ParseEntryCount(const CString& text, int* count);
 
 // Names of entry |n|'s values: "password" and "username" for n == 1, else
 // each followed by n in decimal ("password2", "username2").

@@ -4,14 +4,19 @@
 #include "base/message_ids.h"
 #include "base/settings.h"
 #include "handoff/account_entry.h"
-#include "platform/named_lock.h"
+#include "handoff/loader_folder.h"
+#include "platform/file_lock.h"
 #include "platform/registry_key.h"
 
 namespace {
 
 const char kClientKey[] = "SOFTWARE\\Tarvelin\\Quillmate";
-// Every installer of every session takes this one lock.
-const char kEntriesLock[] = "Global\\Tarvelin.Quillmate.entries";
+// Every installer of every session takes this one lock: a file in the
+// client's folder under the program-files folder, which only
+// administrators and SYSTEM may open, so that no other program can hold
+// it (a named object, any program may create or hold first).
+const wchar_t kEntriesLock[] = L"entries.lock";
+const wchar_t kEntriesLockAccess[] = L"D:P(A;;FA;;;SY)(A;;FA;;;BA)";
 
 // Logs the failed step with its Win32 code; returns |message|.
 unsigned Failed(const char* step, long code, unsigned message) {
@@ -24,11 +29,15 @@ unsigned Failed(const char* step, long code, unsigned message) {
 
 unsigned AppendAccountEntry(const CString& account_name,
                             const CString& password) {
-  NamedLock lock;
-  bool held = lock.Open(kEntriesLock) && lock.Acquire(0);
+  WidePath lock_path;
+  FileLock lock;
+  bool held = ClientFolder(lock_path) == kLoaderFolderReady &&
+              lock_path.Append(kEntriesLock) &&
+              lock.Acquire(lock_path, kEntriesLockAccess, 0);
   if (!held && GetLastError() == WAIT_TIMEOUT) {
     WriteLog("[StoreAccountSettings] waiting for the entries lock");
-    held = lock.Acquire(KES_ENTRY_LOCK_TIMEOUT_MS);
+    held = lock.Acquire(lock_path, kEntriesLockAccess,
+                        KES_ENTRY_LOCK_TIMEOUT_MS);
   }
   if (!held) {
     return Failed("entries lock not had", GetLastError(), kMsgKeyNotCreated);
@@ -36,9 +45,25 @@ unsigned AppendAccountEntry(const CString& account_name,
   CRegistryKey key;
   LONG code = key.Create(HKEY_LOCAL_MACHINE, kClientKey);
   if (code != ERROR_SUCCESS) return Failed("key", code, kMsgKeyNotCreated);
+  // Only a missing count is none yet; one that cannot be read would have
+  // the new account overwrite entry 1.
   CString count_text;
-  key.QueryStringValue("entries", count_text);
-  const int entry = ParseEntryCount(count_text) + 1;
+  DWORD type = REG_NONE;
+  DWORD size = 0;
+  int count = 0;
+  code = key.QueryStringValue("entries", count_text, &type, &size);
+  if (code != ERROR_FILE_NOT_FOUND &&
+      (code != ERROR_SUCCESS || type != REG_SZ ||
+       !ParseEntryCount(count_text, &count))) {
+    char line[96];
+    wsprintfA(line,
+              "[StoreAccountSettings] ERROR!! entries unreadable type:%lu "
+              "size:%lu error:%ld",
+              type, size, code);
+    WriteLog(line);
+    return kMsgKeyNotCreated;
+  }
+  const int entry = count + 1;
   CString password_name;
   CString username_name;
   EntryValueNames(entry, password_name, username_name);

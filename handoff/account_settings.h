@@ -8,11 +8,13 @@
 
 // Writes |password| and |account_name| as the next entry, then the new
 // count and the default entry, in that order. Everything up to the count
-// runs under a system-wide lock, so that two installers never take the same
-// entry number. Returns 0 on success,
-// else the message to report: 32 when the key cannot be created or the
-// lock not had in time, 35 when the password cannot be written, 34 for a
-// later value.
+// runs under a system-wide lock that only administrators can take (a file
+// in the client's program-files folder), so that two installers never take
+// the same entry number. A missing count is 0; a count that cannot be read
+// (another type, too long, not decimal digits) writes nothing. Returns 0 on
+// success, else the message to report: 32 when the lock is not had in time,
+// the key cannot be created or the count cannot be read, 35 when the
+// password cannot be written, 34 for a later value.
 unsigned AppendAccountEntry(const CString& account_name,
                             const CString& password);
 

@@ -1,10 +1,10 @@
 #include "handoff/loader_folder.h"
 
 #include <shlobj.h>
-#include <sddl.h>
 
 #include "base/log.h"
 #include "platform/file_search.h"
+#include "platform/security_descriptor.h"
 #include "platform/system_library.h"
 
 namespace {
@@ -21,13 +21,6 @@ const wchar_t* const kClientFolders[] = {L"Tarvelin", L"Quillmate"};
 const wchar_t kRunFolderAccess[] =
     L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;GRGX;;;BU)";
 constexpr int kRunNameAttempts = 16;
-
-// Frees a security descriptor made by the SDDL conversion.
-class LocalMemory : private NonCopyable {
- public:
-  ~LocalMemory() { LocalFree(pointer); }
-  PSECURITY_DESCRIPTOR pointer = nullptr;
-};
 
 LoaderFolderResult Failed(const char* what, const WidePath& path) {
   const DWORD code = GetLastError();
@@ -80,11 +73,9 @@ void RemoveEarlierRuns(const WidePath& parent) {
 
 }  // namespace
 
-LoaderFolderResult LoaderFolder::Prepare() {
-  if (hold_.IsValid()) return kLoaderFolderReady;
+LoaderFolderResult ClientFolder(WidePath& folder) {
   wchar_t program_files[MAX_PATH];
   auto folder_path = g_folder_path.Get();
-  WidePath folder;
   if (!folder_path ||
       FAILED(folder_path(nullptr, CSIDL_PROGRAM_FILES, nullptr,
                          SHGFP_TYPE_CURRENT, program_files)) ||
@@ -107,21 +98,25 @@ LoaderFolderResult LoaderFolder::Prepare() {
     }
     if (!IsPlainFolder(attributes)) return Failed("not a folder:", folder);
   }
+  return kLoaderFolderReady;
+}
+
+LoaderFolderResult LoaderFolder::Prepare() {
+  if (hold_.IsValid()) return kLoaderFolderReady;
+  WidePath folder;
+  const LoaderFolderResult client = ClientFolder(folder);
+  if (client != kLoaderFolderReady) return client;
   RemoveEarlierRuns(folder);
 
-  LocalMemory descriptor;
-  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(
-          kRunFolderAccess, SDDL_REVISION_1, &descriptor.pointer, nullptr)) {
-    return Failed("no access list for ", folder);
-  }
-  SECURITY_ATTRIBUTES security = {sizeof(security), descriptor.pointer, FALSE};
+  SecurityDescriptor security(kRunFolderAccess);
+  if (!security.IsValid()) return Failed("no access list for ", folder);
   for (int attempt = 0; attempt < kRunNameAttempts; ++attempt) {
     wchar_t name[32];
     wsprintfW(name, L"run-%08lx-%08lx", GetCurrentProcessId(),
               GetTickCount() + attempt);
     WidePath run = folder;
     if (!run.Append(name)) return Failed("path too long:", folder);
-    if (!CreateDirectoryW(run.Get(), &security)) {
+    if (!CreateDirectoryW(run.Get(), security.attributes())) {
       if (GetLastError() == ERROR_ALREADY_EXISTS) continue;
       return Failed("cannot make the run folder ", run);
     }

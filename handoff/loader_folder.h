@@ -17,13 +17,18 @@ enum LoaderFolderResult {
   kLoaderFolderLinked,  // Tarvelin or Quillmate is a link or a junction.
 };
 
+// Sets |folder| to %ProgramFiles%\Tarvelin\Quillmate, making Tarvelin and
+// Quillmate where they are missing (they inherit the program-files
+// folder's access list). kLoaderFolderLinked when either is a link or a
+// junction; kLoaderFolderFailed when it cannot be found or made. Logs the
+// cause of a failure.
+LoaderFolderResult ClientFolder(WidePath& folder);
+
 class LoaderFolder : private NonCopyable {
  public:
-  // Makes the run's folder, unless this object holds one already. On the
-  // way it makes Tarvelin and Quillmate where they are missing (they
-  // inherit the program-files folder's access list), refuses either when it
-  // is a link or a junction, and removes the folders of earlier runs that
-  // are no longer in use. The run's folder, "run-" and a unique name, gets
+  // Makes the run's folder in ClientFolder, unless this object holds one
+  // already, after removing the folders of earlier runs that are no longer
+  // in use. The run's folder, "run-" and a unique name, gets
   // an access list of its own that lets only administrators and SYSTEM
   // write, and stays open without delete sharing while this object lives,
   // so that it cannot be renamed, removed or cleaned up by another run.

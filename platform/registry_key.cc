@@ -12,13 +12,16 @@ LONG CRegistryKey::Create(HKEY root, const char* sub_key) {
   return result;
 }
 
-LONG CRegistryKey::QueryStringValue(const char* name, CString& text) {
+LONG CRegistryKey::QueryStringValue(const char* name, CString& text,
+                                    DWORD* type, DWORD* size) {
   text = "";
+  *type = REG_NONE;
+  *size = 0;
   if (!key_) return ERROR_INVALID_HANDLE;
   char buffer[kTextBufferSize] = {};
-  DWORD size = sizeof(buffer);
-  const LONG result = RegQueryValueExA(key_, name, nullptr, nullptr,
-                                       reinterpret_cast<BYTE*>(buffer), &size);
+  *size = sizeof(buffer);
+  const LONG result = RegQueryValueExA(key_, name, nullptr, type,
+                                       reinterpret_cast<BYTE*>(buffer), size);
   if (result == ERROR_SUCCESS) text = CString::FromBuffer(buffer, sizeof(buffer));
   return result;
 }

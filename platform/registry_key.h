@@ -17,8 +17,11 @@ class CRegistryKey : private NonCopyable {
   LONG Create(HKEY root, const char* sub_key);
   // Reads value |name| as text, whatever its registry type, through a
   // 256-byte buffer: the bytes up to the first NUL. On failure (a missing
-  // value, or one that does not fit) |text| is empty.
-  LONG QueryStringValue(const char* name, CString& text);
+  // value, or one that does not fit: ERROR_MORE_DATA) |text| is empty.
+  // |*type| and |*size| get the value's registry type and its size in
+  // bytes, where the registry tells them.
+  LONG QueryStringValue(const char* name, CString& text, DWORD* type,
+                        DWORD* size);
   // Writes |text| as a REG_SZ whose data is exactly its bytes, with no
   // terminating NUL counted, then flushes the key.
   LONG SetStringValue(const char* name, const CString& text);

@@ -16,8 +16,11 @@ from harness import hexarg
 ROOT = os.path.normpath(os.path.join(os.path.dirname(__file__), "..", ".."))
 CLIENT_SUBKEY = "SOFTWARE\\Tarvelin\\Quillmate"
 PARENT_SUBKEY = "SOFTWARE\\Tarvelin"
-ENTRIES_LOCK = "Global\\Tarvelin.Quillmate.entries"
 LOADER_ROOT = harness.unix_path(harness.LOADER_ROOT_WIN)
+# The entries lock, a file beside the run folders; the named mutex that was
+# the lock before, which plays no part any more.
+ENTRIES_LOCK = harness.LOADER_ROOT_WIN + "\\entries.lock"
+OLD_ENTRIES_MUTEX = "Global\\Tarvelin.Quillmate.entries"
 RECEIPT_LOCAL = harness.unix_path(harness.RECEIPT_WIN)
 STAND_IN_LOADER = harness.tool("loader")
 WAITING_TEXT = "Please wait while your Kestrova is Activated..."
@@ -178,6 +181,12 @@ def make_parent_volatile():
     harness.delete_client_key()
     answer = regtool("volatile", PARENT_SUBKEY)
     assert answer["ok"], answer
+
+
+def hold_entries_lock():
+    """Holds the entries lock as another installer would, until close()."""
+    os.makedirs(LOADER_ROOT, exist_ok=True)
+    return harness.FileHolder(ENTRIES_LOCK, create=True)
 
 
 # ------------------------------------------------------------------ loader

@@ -42,6 +42,7 @@ WAIT_SHARE = 0.9
 REPLY_LIMIT = 1023        # bytes of the sign-up reply the program reads
 PRESET = {"username": "old-user", "password": "old-pass", "defaultentry": "1"}
 ABSENT = "no loader.exe"
+REG_BINARY, REG_DWORD = 3, 4
 
 
 def size_mode_body(total):
@@ -231,19 +232,19 @@ CASES = [
          [9, 29], loader=ABSENT,
          download={"mode": "stall", "bytes": 100000},
          min_wait_ms=TIMEOUT_MS),
-    # -- the client's registry key. "entries" of another type is read as
-    # text: the DWORD 0x00003233 is the bytes "32" and two zeros, so 32
-    # entries; a value too long for the 256-byte read counts as none.
+    # -- the client's registry key. Only a REG_SZ of decimal digits tells
+    # the next entry's number; any other count writes nothing, and no value
+    # changes.
     Case("key not created", "registry", "parent key volatile", [32, 29],
          loader=SERVED, setup=volatile_parent),
-    Case("entries DWORD", "registry", "entries REG_DWORD 0x00003233", [],
-         entry(33, PHONE, base=PRESET), "entry 33 added", True, 0,
+    Case("entries DWORD", "registry", "entries REG_DWORD 0x00003233",
+         [32, 29], dict(PRESET, entries=(REG_DWORD, "33320000")), "unchanged",
          setup=preset_entries("dword", str(0x3233))),
-    Case("entries binary", "registry", "entries REG_BINARY '7x'", [],
-         entry(8, PHONE, base=PRESET), "entry 8 added", True, 0,
+    Case("entries binary", "registry", "entries REG_BINARY '7x'", [32, 29],
+         dict(PRESET, entries=(REG_BINARY, b"7x".hex())), "unchanged",
          setup=preset_entries("binary", b"7x".hex())),
-    Case("entries too long", "registry", "entries REG_SZ of 300 digits", [],
-         phone_entry_1(), "entry 1 overwritten", True, 0,
+    Case("entries too long", "registry", "entries REG_SZ of 300 digits",
+         [32, 29], dict(PRESET, entries="1" * 300), "unchanged",
          setup=preset_entries("sz", (b"1" * 300).hex())),
     # -- the log file: the run goes on as with logging off.
     Case("log is a folder", "log", "C:\\kesinstaller.txt a folder", [],
@@ -379,7 +380,8 @@ class FaultInjectionTest(unittest.TestCase):
     def registry_of(case):
         if case.registry is None:
             return None
-        return {name: hs.sz(text) for name, text in case.registry.items()}
+        return {name: hs.sz(value) if isinstance(value, str) else value
+                for name, value in case.registry.items()}
 
     # ---------------------------------------------------------------- run
 

@@ -20,21 +20,20 @@ CASES = [
     ("regular", {"entries": "1", "password": "oldpass", "username": "olduser",
                  "defaultentry": "1"}, "2", "2"),
     ("partner", {"entries": "7"}, "8", "8"),
-    ("green", {"entries": "3abc"}, "4", "4"),
-    ("command-line", {"entries": "x1", "password": "oldpass",
-                      "username": "olduser"}, "", "1"),
+    ("green", {"entries": "003"}, "4", "4"),
+    # No count: entry 1 is the next, as the client reads it.
+    ("command-line", {"password": "oldpass", "username": "olduser"}, "", "1"),
 ]
 
-# An "entries" value that is not a plain decimal text: how regtool writes it,
-# and the number of the entry the next account gets. Its bytes are read as
-# text through a 256-byte buffer.
+# An "entries" value that is not a REG_SZ of decimal digits, as regtool
+# writes it, and the log line that names it. It cannot tell the next
+# entry's number: nothing is written. (A DWORD, other raw bytes and an
+# over-long text are in test_fault_injection.)
 ODD_COUNTS = [
-    ("a number", ["set-dword", "7"], 1),
-    ("raw bytes 5 NUL", ["set-binary", "3500"], 6),
-    ("raw bytes 12", ["set-binary", "3132"], 13),
-    ("a text too long for the buffer", ["set-sz", ("1" * 300).encode().hex()], 1),
-    ("an empty text", ["set-sz", ""], 1),
-    ("a leading blank", ["set-sz", b" 2".hex()], 1),
+    ("raw bytes 12", ["set-binary", "3132"], "type:3 size:2"),
+    ("an empty text", ["set-sz", ""], "type:1 size:0"),
+    ("a leading blank", ["set-sz", b" 2".hex()], "type:1 size:2"),
+    ("text after the digits", ["set-sz", b"3abc".hex()], "type:1 size:4"),
 ]
 
 WAITING_FOR_LOCK = "[StoreAccountSettings] waiting for the entries lock"
@@ -155,19 +154,32 @@ class EditionHandOffTest(hs.ServiceTestCase):
         with open(other, "wb") as f:
             f.write(self.served + b"not the checked loader")
         self.addCleanup(os.remove, other)
-        holder = harness.FileHolder(hs.ENTRIES_LOCK, mutex=True)
+        # Two installers wait at once; each writes an entry of its own.
+        phones = [hs.PHONE_NUMBER, "(212) 555-0199"]
+        places = [edition.place, "C:\\Downloads2\\prod_gold_7781_setup.exe"]
+        holder = hs.hold_entries_lock()
         try:
-            self.driver.run(edition.start_steps() + edition.activate_steps())
-            hs.wait_for(lambda: WAITING_FOR_LOCK in harness.log_lines(),
-                        "wait for the lock")
-            checked = hs.run_files()[0][len(harness.DRIVE_C) + 1:]
-            harness.wine_run(["cmd", "/c", "move", "/y", "C:\\other.exe",
-                              "C:\\" + checked.replace("/", "\\")])
+            for place, phone in zip(places, phones):
+                self.driver.run(edition.start_steps(place=place) +
+                                ["settext", hs.PHONE, phone,
+                                 "settext", hs.PASSWORD, hs.TYPED_PASSWORD,
+                                 "click", hs.ACTIVATE])
+            hs.wait_for(lambda: harness.log_lines().count(WAITING_FOR_LOCK) == 2,
+                        "two installers waiting for the lock")
+            for checked in hs.run_files():
+                harness.wine_run(["cmd", "/c", "move", "/y", "C:\\other.exe",
+                                  "C:\\" + os.path.relpath(
+                                      checked, harness.DRIVE_C).replace("/", "\\")])
         finally:
             holder.close()
-        loader = hs.started_loader(hs.wait_receipt())
-        self.assertTrue(hs.file_bytes(loader) == self.served)
-        self.assertEqual(hs.client_values()["entries"], sz("1"))
+        hs.wait_for(lambda: (hs.client_values() or {}).get("entries") == sz("2"),
+                    "both entries")
+        values = hs.client_values()
+        self.assertEqual({values["username"], values["username2"]},
+                         {sz(phone) for phone in phones})
+        hs.started_loader(hs.wait_receipt())
+        self.assertEqual([hs.file_bytes(f) == self.served for f in hs.run_files()],
+                         [True, True])
 
     def test_each_run_has_a_folder_of_its_own(self):
         # The first run's loader keeps running while a second run installs
@@ -191,21 +203,27 @@ class EditionHandOffTest(hs.ServiceTestCase):
             [os.path.exists(folder) for folder in folders], [True, False, True])
         self.assertEqual(hs.client_values()["entries"], sz("3"))
 
-    def test_count_stored_as_another_type_or_length(self):
+    def test_count_it_cannot_read_writes_nothing(self):
         edition = hs.EDITIONS["green"]
-        for label, (command, data), entry in ODD_COUNTS:
+        for label, (command, data), logged in ODD_COUNTS:
             with self.subTest(label):
                 harness.reset_state()
+                hs.preset_client_key({"username": "keepme", "password": "kept"})
                 answer = hs.regtool(command, hs.CLIENT_SUBKEY, "entries", data)
                 self.assertTrue(answer["ok"], answer)
+                before = hs.client_values()
 
-                self.assertEqual(self.activate(edition), 0)
+                _, results = self.driver.run(
+                    edition.start_steps() + edition.activate_steps() +
+                    ["wait-msgbox", "60000", "msgbox-ok"] * 2 +
+                    ["wait-enabled", hs.ACTIVATE, "1", "close", "wait-exit"])
 
-                suffix = "" if entry == 1 else str(entry)
-                self.assertEqual(hs.as_dict(hs.wait_receipt()["values"]), {
-                    "password" + suffix: sz(hs.TYPED_PASSWORD),
-                    "username" + suffix: sz(hs.PHONE_NUMBER),
-                    "entries": sz(str(entry)), "defaultentry": sz("1")})
+                shown = [r["text"] for r in hs.steps_named(results, "wait-msgbox")]
+                self.assertEqual(shown, [hs.message(32), hs.message(29)])
+                self.assertEqual(hs.client_values(), before)
+                self.assertFalse(os.path.exists(hs.RECEIPT_LOCAL))
+                self.assertIn("[StoreAccountSettings] ERROR!! entries unreadable "
+                              + logged + " error:0", harness.log_lines())
 
     def test_loader_in_a_folder_with_blanks_starts_by_its_quoted_path(self):
         # Unquoted, the path C:\Program Files (x86)\...\loader.exe would

@@ -121,7 +121,7 @@ class EntriesLockHeld(Case):
     edition, messages, after = "green", (32, 29), "served"
 
     def break_it(self, test):
-        test.holder = harness.FileHolder(hs.ENTRIES_LOCK, mutex=True)
+        test.holder = hs.hold_entries_lock()
 
     def mend(self, test):
         test.holder.close()

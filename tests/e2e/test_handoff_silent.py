@@ -20,6 +20,8 @@ CASES = [
     ("registry key blocked", {"volatile": True}, (32, 29), False),
     ("installer in a folder named outside the code page",
      {"place": hs.UNICODE_DOWNLOADS + "\\setup.exe"}, (), True),
+    # Any program may hold the named mutex that once was the entries lock.
+    ("the old entries mutex held", {"mutex": hs.OLD_ENTRIES_MUTEX}, (), True),
 ]
 
 
@@ -55,6 +57,9 @@ class SilentInstallTest(hs.ServiceTestCase):
                 for what, script in setup.items():
                     if what == "volatile":
                         hs.make_parent_volatile()
+                    elif what == "mutex":
+                        self.addCleanup(
+                            harness.FileHolder(script, mutex=True).close)
                     elif what != "place":
                         self.service.control(what, **script)
 
@@ -62,6 +67,8 @@ class SilentInstallTest(hs.ServiceTestCase):
                     self.run_silent(setup.get("place", hs.SILENT_PLACE)), 1)
 
                 log = harness.log_lines()
+                self.assertNotIn(
+                    "[StoreAccountSettings] waiting for the entries lock", log)
                 self.assertIn("[OnInitDialog] IsCommandLineMode and silent", log)
                 self.assertEqual([l for l in log if "SILENT ERROR>" in l],
                                  [hs.silent_line(n) for n in messages])

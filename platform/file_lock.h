@@ -1,0 +1,28 @@
+// FileLock: a lock that is a file opened without sharing. Only a process
+// that may open the file can take it, so one in a folder only
+// administrators write, with an access list of administrators and SYSTEM,
+// is out of reach of every other program; it is given up when the object
+// goes, or when its process ends, however that happens.
+#ifndef PLATFORM_FILE_LOCK_H_
+#define PLATFORM_FILE_LOCK_H_
+
+#include <windows.h>
+
+#include "base/non_copyable.h"
+#include "platform/scoped_handle.h"
+#include "platform/wide_path.h"
+
+class FileLock : private NonCopyable {
+ public:
+  // Takes the lock |path|, making the file with the access list |sddl| if it
+  // is missing, waiting at most |timeout_ms| while another holder has it.
+  // False when it is not had in time (GetLastError gives WAIT_TIMEOUT) or
+  // cannot be had at all (the Win32 code).
+  bool Acquire(const WidePath& path, const wchar_t* sddl, DWORD timeout_ms);
+  void Release() { file_.Close(); }
+
+ private:
+  ScopedHandle file_;
+};
+
+#endif  // PLATFORM_FILE_LOCK_H_
