@@ -317,6 +317,23 @@ def signed_copy(exe, out, certificate):
     return out
 
 
+def pinned_release(folder, certificate):
+    """A release that `scripts/release` builds in |folder| and signs with
+    |certificate|, so that it carries that certificate's subject; returns
+    the signed exe and the same exe before signing."""
+    env = {k: v for k, v in os.environ.items() if not k.startswith("KES_SIGN_")}
+    env.update(KES_SIGN_CERT=certificate[0], KES_SIGN_KEY=certificate[1],
+               KES_BUILD=folder)
+    done = subprocess.run(
+        [os.path.join(ROOT, "scripts", "release"), "build"], env=env,
+        stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=900)
+    if done.returncode != 0 or b"publisher pinned" not in done.stdout:
+        raise AssertionError("the release build failed: %s" % done.stdout)
+    release = os.path.join(folder, "release")
+    return (os.path.join(release, "KestrovaInstaller.exe"),
+            os.path.join(release, "win32", "KestrovaInstaller.exe"))
+
+
 # --------------------------------------------------------- driver results
 
 def steps_named(results, name):

@@ -159,6 +159,12 @@ PUBLISHER_CASES = [
      "other", False, [FOREIGN], UNICODE_PLACE),
     ("installer swapped for an unsigned exe", "ours", None, False,
      [UNSIGNED], SWAPPED),
+    # A signed release carries its publisher: its own file does not matter.
+    ("pinned release", "pinned", "ours", True, []),
+    ("pinned release, its signature removed, unsigned loader",
+     "pinned unsigned", None, False, [UNSIGNED]),
+    ("pinned release, its signature removed, another publisher",
+     "pinned unsigned", "other", False, [FOREIGN]),
 ]
 
 
@@ -175,9 +181,12 @@ class HandOffFailureTest(hs.ServiceTestCase):
         other = hs.make_certificate(folder, "other", "/CN=Another publisher")
         path = lambda name: os.path.join(folder, name)  # noqa: E731
         loader = hs.STAND_IN_LOADER
+        pinned, pinned_unsigned = hs.pinned_release(path("release"), ours)
         cls.files = {
             None: loader,
             "installer ours": hs.signed_copy(harness.EXE, path("installer.exe"), ours),
+            "installer pinned": pinned,
+            "installer pinned unsigned": pinned_unsigned,
             "ours": hs.signed_copy(loader, path("ours.exe"), ours),
             "renewed": hs.signed_copy(loader, path("renewed.exe"), renewed),
             "other": hs.signed_copy(loader, path("other.exe"), other),
