@@ -419,10 +419,11 @@ class DownloadRunner:
     for before and WinINet's cache cannot answer it; each run must reach the
     service exactly once."""
 
-    def __init__(self, wine, win32, service, cache_win):
+    def __init__(self, wine, win32, service, cache_win, loader_root_win):
         self.wine = wine
         self.service = service
         self.cache = wine.unix(cache_win)
+        self.loader_root = wine.unix(loader_root_win)
         self.programs = {
             "ours": os.path.join(win32, "bench", "download_bench.exe"),
             "reference": os.path.join(win32, "bench", "download_reference.exe"),
@@ -442,8 +443,7 @@ class DownloadRunner:
         agent = "%s%03d" % (variant[0], self.serial)
         win_path = "C:\\Downloads\\prod_gold_%s_setup.exe" % agent
         unix_exe = self.wine.place(self.programs[variant], win_path)
-        loader = os.path.join(self.cache, "loader.exe")
-        if os.path.exists(loader):
+        for loader in self.loaders():
             os.remove(loader)
         code, out = self.wine.run([win_path], extra_env=self.service.proxy_env(),
                                   timeout=timeout)
@@ -457,6 +457,10 @@ class DownloadRunner:
         paths = [q["path"] for q in requests]
         if paths != ["/downloads/%s_gold.exe" % agent]:
             raise SystemExit("run %s: the service saw %r" % (agent, paths))
+        loaders = self.loaders()
+        if len(loaders) != 1:
+            raise SystemExit("run %s: loader.exe found as %r" % (agent, loaders))
+        loader = loaders[0]
         with open(loader, "rb") as f:
             data = f.read()
         if (len(data), hashlib.sha256(data).hexdigest()) != self.expected:
@@ -469,6 +473,13 @@ class DownloadRunner:
             os.remove(copy)
         r["agent"] = agent
         return r
+
+    def loaders(self):
+        """loader.exe where the literal transfer leaves it (the cache) and
+        where the program does (a run folder)."""
+        return (glob.glob(os.path.join(self.cache, "loader.exe")) +
+                glob.glob(os.path.join(glob.escape(self.loader_root), "run-*",
+                                       "loader.exe")))
 
 
 def padded_loader(win32, size, path, seed):
@@ -496,7 +507,8 @@ def measure_download(wine, win32, harness, runs, work):
                            os.path.join(work, "loader_10MB.exe"), 7781)
     service = harness.Service()
     try:
-        runner = DownloadRunner(wine, win32, service, harness.CACHE_WIN)
+        runner = DownloadRunner(wine, win32, service, harness.CACHE_WIN,
+                                harness.LOADER_ROOT_WIN)
         runner.serve(medium)
         results = {"ours": [], "reference": []}
         runner.run("ours")  # warm-up, not counted

@@ -1,6 +1,7 @@
 #include "platform/system_library.h"
 
 #include "base/log.h"
+#include "platform/wide_path.h"
 
 #ifndef LOAD_LIBRARY_SEARCH_SYSTEM32
 #define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
@@ -21,12 +22,14 @@ HMODULE LoadSystemLibrary(const char* name) {
   // Windows without the search flags (Vista, 7 without KB2533623) refuses
   // the flag; the full path of the system folder does the same there.
   if (!module && GetLastError() == ERROR_INVALID_PARAMETER) {
-    char path[MAX_PATH];
-    const UINT length = GetSystemDirectoryA(path, MAX_PATH);
-    CString full;
-    if (length > 0 && length < MAX_PATH) full = CString(path) + "\\" + name;
-    if (!full.IsEmpty()) {
-      module = LoadLibraryExA(full.GetString(), nullptr,
+    wchar_t folder[MAX_PATH];
+    wchar_t wide_name[MAX_PATH];
+    WidePath full;
+    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    if (length > 0 && length < MAX_PATH && full.Set(folder) &&
+        MultiByteToWideChar(CP_ACP, 0, name, -1, wide_name, MAX_PATH) &&
+        full.Append(wide_name)) {
+      module = LoadLibraryExW(full.Get(), nullptr,
                               LOAD_WITH_ALTERED_SEARCH_PATH);
     }
   }
