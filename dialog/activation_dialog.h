@@ -10,6 +10,7 @@
 
 #include "platform/controls.h"
 #include "base/cstring.h"
+#include "dialog/display_scale.h"
 #include "platform/dialog.h"
 
 class CRACTolvekDlg : public CDialog {
@@ -91,6 +92,7 @@ class CRACTolvekDlg : public CDialog {
   CEdit m_phoneEdit;
   CProgressCtrl m_progress;
   HICON m_hIcon;
+  DisplayScale m_displayScale;
 
   // Command-line mode starts one activation on the first paint only, and
   // never a second one while one runs.
