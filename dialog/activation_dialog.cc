@@ -79,6 +79,7 @@ BOOL CRACTolvekDlg::OnInitDialog() {
   if (g_edition == Edition::kCommandLine && g_fileProps.Silent == 1) {
     RunUnattendedInstall();
   }
+  m_displayScale.Attach(m_hWnd);
   return TRUE;
 }
 

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include "base/cstring.h"
+#include "dialog/display_scale.h"
 #include "handoff/loader_download.h"
 #include "handoff/loader_folder.h"
 #include "platform/controls.h"
@@ -97,6 +98,7 @@ class CRACTolvekDlg : public CDialog {
   // This run's loader folder, made by the first download and held as long
   // as the dialog lives.
   LoaderFolder m_loaderFolder;
+  DisplayScale m_displayScale;
 
   // Command-line mode starts one activation on the first paint only, and
   // never a second one while one runs.

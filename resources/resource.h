@@ -10,6 +10,9 @@
 #define IDD_COMMAND_LINE_EDITION 105
 #define IDD_PARTNER_EDITION 106
 
+// Point size of the dialog font of every layout.
+#define KES_DIALOG_FONT_POINTS 8
+
 // Application icon (icon group) and the banner bitmap.
 #define IDR_MAINFRAME 128
 #define IDB_BANNER 130

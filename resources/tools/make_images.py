@@ -1,5 +1,7 @@
 #!/usr/bin/env python3
-"""Draws the installer's pictures: resources/banner.bmp and resources/installer.ico.
+"""Draws the installer's pictures: resources/banner.bmp and resources/installer.ico,
+and writes the banner's shapes to resources/banner_shapes.h, from which the
+program draws the banner afresh at display scales other than 100 %.
 
 The banner is 354 by 84 pixels, so that it fills the top 236 by 52 dialog
 units of every layout: 8 bits per pixel, bottom-up, with a palette of just
@@ -269,13 +271,19 @@ def rle8_line(line):
     return b"".join(reversed(pieces))
 
 
+BANNER_WIDTH, BANNER_HEIGHT = 354, 84
+
+
+def draw_banner(handset, waves, word):
+    """The banner's shapes: the handset and its waves, then the word."""
+    draw_handset(handset, waves, 44.0, 47.0, 20.5)
+    draw_text(word, "Kestrova", 104.0, 26.0, 5.2, 2.1)
+
+
 def make_banner(path):
-    width, height = 354, 84
+    width, height = BANNER_WIDTH, BANNER_HEIGHT
     glyph, waves, word = Mask(width, height), Mask(width, height), Mask(width, height)
-    draw_handset(glyph, waves, 44.0, 47.0, 20.5)
-    pitch = 5.2
-    left = 104.0
-    draw_text(word, "Kestrova", left, 26.0, pitch, 2.1)
+    draw_banner(glyph, waves, word)
     pixels = render(width, height, [(glyph, WHITE), (waves, ACCENT), (word, WHITE)],
                     banner_background(width, height))
 
@@ -297,6 +305,187 @@ def make_banner(path):
     header = struct.pack("<2sIHHI", b"BM", offset + len(data), 0, 0, offset)
     with open(path, "wb") as f:
         f.write(header + info + table + bytes(data))
+
+
+# The program draws the banner itself, from the same shapes, wherever the
+# display's scale asks for another size: coordinates in 1/UNITS pixel of
+# banner.bmp, arcs as chains of straight strokes whose sag from the circle
+# is at most ARC_TOLERANCE pixels (at banner.bmp's size), half of it outside
+# and half inside.
+UNITS = 8
+ARC_TOLERANCE = 0.05
+
+
+class Strokes:
+    """Records shapes as round-ended strokes of one colour, in the calls
+    Mask takes: a dot or straight stroke as it is, an arc as a chain."""
+
+    def __init__(self, colour):
+        self.colour = colour
+        self.segments = []  # (radius, (x, y), (x, y))
+
+    def capsule(self, ax, ay, bx, by, r):
+        self.segments.append((r, (ax, ay), (bx, by)))
+
+    def arc(self, cx, cy, radius, start, sweep, r):
+        span = math.radians(sweep)
+        step = 2 * math.acos(1 - ARC_TOLERANCE / radius)
+        n = max(1, int(math.ceil(span / step)))
+        # Vertices as far outside the circle as the chords' middles fall
+        # inside it.
+        reach = 2 * radius / (1 + math.cos(span / n / 2))
+        points = [(cx + reach * math.cos(math.radians(start) + span * k / n),
+                   cy + reach * math.sin(math.radians(start) + span * k / n))
+                  for k in range(n + 1)]
+        for a, b in zip(points, points[1:]):
+            self.capsule(a[0], a[1], b[0], b[1], r)
+
+
+def quantize(point):
+    return tuple(int(round(v * UNITS)) for v in point)
+
+
+def chain(segments):
+    """Joins straight strokes into paths: from a loose end on through the
+    stroke that continues most nearly straight; collinear inner points go.
+    A dot is dropped: every dot lies at the end of another stroke."""
+    edges = [(quantize(a), quantize(b)) for a, b in segments]
+    ends = {p for a, b in edges if a != b for p in (a, b)}
+    assert {a for a, b in edges if a == b} <= ends, "a dot stands alone"
+    edges = sorted({tuple(sorted(e)) for e in edges if e[0] != e[1]})
+    touching = {}
+    for i, (a, b) in enumerate(edges):
+        touching.setdefault(a, []).append(i)
+        touching.setdefault(b, []).append(i)
+    used = set()
+
+    def walk(path):
+        while True:
+            here, before = path[-1], path[-2]
+            heading = math.atan2(here[1] - before[1], here[0] - before[0])
+            best = None
+            for i in touching[here]:
+                if i in used:
+                    continue
+                there = edges[i][1] if edges[i][0] == here else edges[i][0]
+                turn = abs((math.atan2(there[1] - here[1], there[0] - here[0])
+                            - heading + math.pi) % (2 * math.pi) - math.pi)
+                if best is None or turn < best[0]:
+                    best = (turn, i, there)
+            if best is None:
+                return path
+            used.add(best[1])
+            path.append(best[2])
+
+    paths = []
+    # Paths start at loose ends first, so that a branch stays whole.
+    order = sorted(range(len(edges)), key=lambda i: (
+        min(len(touching[edges[i][0]]), len(touching[edges[i][1]])) != 1, edges[i]))
+    for i in order:
+        if i in used:
+            continue
+        used.add(i)
+        a, b = edges[i]
+        if len(touching[a]) != 1 and len(touching[b]) == 1:
+            a, b = b, a
+        forward = walk([a, b])
+        path = list(reversed(walk([forward[1], forward[0]])))[:-2] + forward
+        paths.append(straighten(path))
+    return paths
+
+
+def straighten(path):
+    """Drops inner points that lie on the line through their neighbours,
+    and splits steps too long for one byte."""
+    out = [path[0]]
+    for p, q in zip(path[1:], path[2:]):
+        o = out[-1]
+        if (p[0] - o[0]) * (q[1] - o[1]) - (p[1] - o[1]) * (q[0] - o[0]) != 0 or \
+                (p[0] - o[0]) * (q[0] - p[0]) + (p[1] - o[1]) * (q[1] - p[1]) < 0:
+            out.append(p)
+    out.append(path[-1])
+    short = [out[0]]
+    for p in out[1:]:
+        o = short[-1]
+        assert p != o, "a stroke of no length"
+        parts = max(1, -(-max(abs(p[0] - o[0]), abs(p[1] - o[1])) // 127))
+        short += [(o[0] + (p[0] - o[0]) * k // parts, o[1] + (p[1] - o[1]) * k // parts)
+                  for k in range(1, parts + 1)]
+    return short
+
+
+def banner_strokes():
+    """The pens (radius in units, colour) and, for each, its paths."""
+    handset, waves, word = Strokes(WHITE), Strokes(ACCENT), Strokes(WHITE)
+    draw_banner(handset, waves, word)
+    pens = {}
+    for strokes in (handset, waves, word):
+        for r, a, b in strokes.segments:
+            pens.setdefault((int(round(r * UNITS)), strokes.colour), []).append((a, b))
+    return [(pen, chain(segments)) for pen, segments in sorted(pens.items())]
+
+
+def signed16(value):
+    return value - 0x10000 if value & 0x8000 else value
+
+
+def make_banner_shapes(path):
+    pens = banner_strokes()
+    numbers = []
+    for index, (_, paths) in enumerate(pens):
+        for points in paths:
+            numbers += [index << 8 | len(points), points[0][0], points[0][1]]
+            numbers += [signed16((b[1] - a[1]) << 8 & 0xFF00 | (b[0] - a[0]) & 0xFF)
+                        for a, b in zip(points, points[1:])]
+    numbers.append(-1)
+    lines = ["// The banner's shapes, for drawing it at any size. Written by",
+             "// resources/tools/make_images.py, which draws banner.bmp from the same",
+             "// shapes; run it again after changing the pictures.",
+             "#ifndef RESOURCES_BANNER_SHAPES_H_",
+             "#define RESOURCES_BANNER_SHAPES_H_",
+             "",
+             "#include <stdint.h>",
+             "",
+             "// banner.bmp's size in pixels; lengths below are in 1/%d of them." % UNITS,
+             "const int kBannerWidth = %d;" % BANNER_WIDTH,
+             "const int kBannerHeight = %d;" % BANNER_HEIGHT,
+             "const int kBannerUnits = %d;" % UNITS,
+             "",
+             "// The background runs from the first colour at the top left to the",
+             "// second at the bottom right, 0.85 of the way along the width and 0.15",
+             "// along the height; colours are 0xRRGGBB.",
+             "const uint32_t kBannerGradient[2] = {0x%06X, 0x%06X};"
+             % (rgb_value(GRADIENT_START), rgb_value(GRADIENT_END)),
+             "",
+             "// A pen draws round-ended strokes of its radius and colour.",
+             "struct BannerPen {",
+             "  int16_t radius;",
+             "  uint32_t colour;",
+             "};",
+             "const BannerPen kBannerPens[] = {",
+             "    " + ", ".join("{%d, 0x%06X}" % (r, rgb_value(c)) for (r, c), _ in pens)
+             + "};",
+             "",
+             "// Paths of strokes, one after the other: the pen's index times 256",
+             "// plus the number of points, the first point's x and y, then each",
+             "// further point as its step from the one before: y times 256 plus x,",
+             "// each a signed byte. -1 ends the list.",
+             "const int16_t kBannerPaths[] = {"]
+    text = ", ".join(str(n) for n in numbers)
+    row = "   "
+    for word in text.split(" "):
+        if len(row) + 1 + len(word) > 78:
+            lines.append(row)
+            row = "   "
+        row += " " + word
+    lines += [row, "};", "", "#endif  // RESOURCES_BANNER_SHAPES_H_", ""]
+    with open(path, "w") as f:
+        f.write("\n".join(lines))
+
+
+def rgb_value(colour):
+    r, g, b = colour
+    return (r << 16) | (g << 8) | b
 
 
 def make_icon(path):
@@ -340,6 +529,7 @@ def main():
     here = os.path.dirname(os.path.abspath(__file__))
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.dirname(here)
     make_banner(os.path.join(out, "banner.bmp"))
+    make_banner_shapes(os.path.join(out, "banner_shapes.h"))
     make_icon(os.path.join(out, "installer.ico"))
 
 

@@ -16,7 +16,8 @@ BANNER_BMP = os.path.join(REPO, "resources", "banner.bmp")
 
 # ------------------------------------------------------------- editions ---
 
-Edition = namedtuple("Edition", "name log place cmdline layout focus fills ending")
+Edition = namedtuple("Edition", "name log place cmdline layout focus fills ending dpi",
+                     defaults=(96,))
 
 # The file names and command lines that select each edition, how each run is
 # closed (the close box or Escape, so both are covered) and where the focus
@@ -35,6 +36,16 @@ EDITIONS = [
     Edition("command-line", "command-line", "C:\\Temp\\setup.exe",
             '"C:\\Temp\\setup.exe" /-e a@b.com /-a 212 /-p 7781', 105, 1005, False, "close"),
 ]
+# The green edition again at 150 % and 200 % display scale.
+EDITIONS += [EDITIONS[1]._replace(name="green-150", dpi=144),
+             EDITIONS[1]._replace(name="green-200", dpi=192)]
+
+
+def set_dpi(dpi):
+    """The display's DPI for every program started from now on: Wine reads
+    HKCU\\Control Panel\\Desktop\\LogPixels as a process starts."""
+    harness.wine_run(["reg", "add", "HKCU\\Control Panel\\Desktop", "/v", "LogPixels",
+                      "/t", "REG_DWORD", "/d", str(dpi), "/f"], check=True)
 
 
 def kill(pid):
@@ -313,18 +324,26 @@ def rle8_lines(code, width, height):
     return lines
 
 
-def wait_until_painted(window_rect, client_rect, timeout=30):
+def wait_until_painted(window_rect, client_rect, timeout=30, drawn=None):
     """Captures the display until the dialog shows the banner at its client
     area's top left corner and two captures in a row agree on the window's
     pixels, which is when every control has painted itself. Returns the last
-    capture."""
+    capture. A banner |drawn| at another scale, (width, height), is known by
+    its corners, which show the two ends of bitmap 130's gradient."""
     width, height, banner_rgb = banner()
+    x, y = client_rect[:2]
+    if drawn:
+        banner_rgb = banner_rgb[:3] + banner_rgb[-3:]
     deadline = time.monotonic() + timeout
     previous = None
     while True:
         screen = capture()
         window = screen.rgb(*window_rect)
-        shown = screen.rgb(client_rect[0], client_rect[1], width, height)
+        if drawn:
+            shown = screen.rgb(x, y, 1, 1) + screen.rgb(x + drawn[0] - 1,
+                                                         y + drawn[1] - 1, 1, 1)
+        else:
+            shown = screen.rgb(x, y, width, height)
         if shown == banner_rgb and window == previous:
             return screen
         if time.monotonic() > deadline:

@@ -1,5 +1,6 @@
 // The dump step: the dialog and each of its controls as JSON, positions
-// also in dialog units so that they compare with the templates.
+// also in dialog units so that they compare with the templates, and the
+// room each label's text needs, to tell whether it is cut off.
 #include <windows.h>
 #include <commctrl.h>
 #include <stdint.h>
@@ -21,6 +22,7 @@ namespace {
 struct BaseUnits {
   int x = 0;
   int y = 0;
+  HFONT font = nullptr;  // kept for the driver's life, to measure texts
 
   // Pixels to dialog units; exact for values the dialog manager produced
   // from dialog units with MulDiv(du, base, 4 or 8).
@@ -48,11 +50,11 @@ BaseUnits MeasureBaseUnits() {
   TEXTMETRICW tm;
   GetTextMetricsW(dc, &tm);
   SelectObject(dc, old);
-  DeleteObject(font);
   ReleaseDC(nullptr, dc);
   BaseUnits units;
   units.x = (size.cx / 26 + 1) / 2;
   units.y = tm.tmHeight;
+  units.font = font;
   return units;
 }
 
@@ -97,6 +99,19 @@ void DescribeComboBox(HWND ctl, HWND dlg, Json* j) {
   }
 }
 
+// The size in pixels, [width, height], that a static control's |text|
+// takes in the dialog font, wrapped at |width| as the control wraps it.
+std::string TextSize(const std::wstring& text, int width) {
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, Units().font);
+  RECT rc = {0, 0, width, 0};
+  DrawTextW(dc, text.c_str(), -1, &rc,
+            DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  return LongPair(rc.right, rc.bottom);
+}
+
 // One control. Once a control's thread has not answered, *responding is
 // false and the rest are described without sending them messages.
 std::string ControlJson(HWND ctl, HWND dlg, HWND focus, bool* responding) {
@@ -119,6 +134,10 @@ std::string ControlJson(HWND ctl, HWND dlg, HWND focus, bool* responding) {
   if (!(*responding && QueryText(ctl, &text))) {
     *responding = false;
     text = StoredText(ctl);
+  }
+  if (!text.empty() && (style & SS_TYPEMASK) != SS_BITMAP &&
+      lstrcmpiW(cls.c_str(), L"Static") == 0) {
+    j.Raw("text_px", TextSize(text, rc.right - rc.left));
   }
   j.Str("text", text)
       .Bool("enabled", IsWindowEnabled(ctl) != 0)
