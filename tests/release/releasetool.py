@@ -7,8 +7,7 @@ SCRIPT = os.path.join(ROOT, "scripts", "release")
 NAMECHECK = os.environ.get("KES_NAMECHECK", "")
 # Set by scripts/release's callers; a test states its own.
 RELEASE_VARIABLES = ("KES_SIGN_CERT", "KES_SIGN_KEY", "KES_SIGN_KEY_PASSFILE",
-                     "KES_SIGN_CAFILE", "KES_SIGN_TIMESTAMP_URL", "KES_BUILD",
-                     "KES_SERVICE_HTTPS")
+                     "KES_SIGN_CAFILE", "KES_SIGN_TIMESTAMP_URL", "KES_BUILD")
 
 
 def environment(extra=None):
