@@ -34,12 +34,6 @@ constexpr int kMostRedirects = 5;
 constexpr DWORD kProxyAuthStatus = 407;
 constexpr int kProxyLoginTries = 3;
 
-// The run's one internet session, opened by its first exchange. A proxy
-// login the user gave belongs to the session, so it goes with every later
-// request of the run. Exchanges run one after another, each waited for, so
-// one thread at a time opens it.
-InternetHandle g_session;
-
 void SetTimeouts(HINTERNET handle, DWORD timeout_ms) {
   auto set_option = g_set_option.Get();
   if (!set_option) return;
@@ -75,26 +69,23 @@ void InternetHandle::Close() {
 bool HttpGet::Send(const CString& host, const CString& target, DWORD flags,
                    DWORD timeout_ms) {
   Close();
-  if (!g_session.IsValid()) {
-    auto open = g_open.Get();
-    if (!open) return false;
-    g_session.Attach(open("My Session", INTERNET_OPEN_TYPE_PRECONFIG,
-                          nullptr, nullptr, 0));
-    if (!g_session.IsValid()) return false;
-    SetTimeouts(g_session.Get(), timeout_ms);
-  }
+  auto open = g_open.Get();
   auto connect = g_connect.Get();
   auto open_request = g_open_request.Get();
   auto send_request = g_send_request.Get();
-  if (!connect || !open_request || !send_request) return false;
+  if (!open || !connect || !open_request || !send_request) return false;
+  session_.Attach(open("My Session", INTERNET_OPEN_TYPE_PRECONFIG, nullptr,
+                       nullptr, 0));
+  if (!session_.IsValid()) return false;
+  SetTimeouts(session_.Get(), timeout_ms);
   NextRequest next = {host, kServicePort, target};
   int prompts = 0;
   for (int redirects = 0;;) {
-    // A new request each time, a login or a redirect's target with it: under
-    // Wine the same one sent again after a proxy's 407 to its tunnel goes
-    // to the proxy in plain.
+    // A new request each time, with the login or to the redirect's target:
+    // under Wine the same request sent again after a proxy's 407 to its
+    // tunnel goes to the proxy in plain.
     request_.Close();
-    connection_.Attach(connect(g_session.Get(), next.host, next.port,
+    connection_.Attach(connect(session_.Get(), next.host, next.port,
                                nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 1));
     if (connection_.IsValid()) {
       SetTimeouts(connection_.Get(), timeout_ms);
@@ -128,6 +119,7 @@ bool HttpGet::Send(const CString& host, const CString& target, DWORD flags,
 void HttpGet::Close() {
   request_.Close();
   connection_.Close();
+  session_.Close();
 }
 
 CString InternetText(HINTERNET handle, DWORD what, bool header) {

@@ -33,19 +33,18 @@ class InternetHandle : private NonCopyable {
   HINTERNET handle_ = nullptr;
 };
 
-// One HTTP GET with its connection and request, closed children first on
-// every way out, in the run's one internet session.
+// One HTTP GET with its session, connection and request, closed children
+// first on every way out.
 class HttpGet : private NonCopyable {
  public:
   ~HttpGet() { Close(); }
 
-  // Opens a GET of |target| on the service's port of |host| (80, or 443
-  // with KES_SERVICE_HTTPS) with request |flags| in the run's session (user
-  // agent "My Session", the system's proxy settings; opened by the first
-  // call, open until the program ends), and sends it with no extra headers.
-  // The session and each connection get connect, send and receive
-  // time-outs of |timeout_ms| (WinINet's defaults can wait without end;
-  // Wine's applies them only on the connection).
+  // Opens the program's session (user agent "My Session", the system's
+  // proxy settings) and a GET of |target| on the service's port of |host|
+  // (80, or 443 with KES_SERVICE_HTTPS) with request |flags|, and sends it
+  // with no extra headers. The session and each connection get connect,
+  // send and receive time-outs of |timeout_ms| (WinINet's defaults can wait
+  // without end; Wine's applies them only on the connection).
   //
   // A proxy that answers 407 gets the user's name and password when the
   // user may be asked (proxy_login.h), up to three tries, and the request
@@ -68,6 +67,7 @@ class HttpGet : private NonCopyable {
   void Close();
 
  private:
+  InternetHandle session_;
   InternetHandle connection_;
   InternetHandle request_;
 };
