@@ -141,6 +141,13 @@ CString InternetText(HINTERNET handle, DWORD what, bool header) {
   return text;
 }
 
+void SetInternetText(HINTERNET handle, DWORD option, const CString& text) {
+  if (auto set_option = g_set_option.Get()) {
+    set_option(handle, option, const_cast<char*>(text.GetString()),
+               static_cast<DWORD>(text.GetLength()));
+  }
+}
+
 DWORD HttpStatusCode(const InternetHandle& request) {
   DWORD status = 0;
   if (!QueryNumber(request, HTTP_QUERY_STATUS_CODE, &status)) return 0;

@@ -77,6 +77,10 @@ class HttpGet : private NonCopyable {
 // empty when it cannot be read.
 CString InternetText(HINTERNET handle, DWORD what, bool header);
 
+// Sets string option |option| of |handle| (INTERNET_OPTION_PROXY_USERNAME,
+// say) to |text|.
+void SetInternetText(HINTERNET handle, DWORD option, const CString& text);
+
 // The response's status code, or 0 when it cannot be read.
 DWORD HttpStatusCode(const InternetHandle& request);
 

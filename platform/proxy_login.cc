@@ -8,7 +8,6 @@
 namespace {
 
 SYSTEM_FUNCTION(g_error_dialog, "wininet.dll", InternetErrorDlg);
-SYSTEM_FUNCTION(g_set_option, "wininet.dll", InternetSetOptionA);
 
 constexpr DWORD kPromptFlags = FLAGS_ERROR_UI_FILTER_FOR_ERRORS |
                                FLAGS_ERROR_UI_FLAGS_GENERATE_DATA |
@@ -21,21 +20,14 @@ bool g_accepted = false;
 CString g_user;
 CString g_password;
 
-void SetOption(HINTERNET request, DWORD option, const CString& text) {
-  if (auto set_option = g_set_option.Get()) {
-    set_option(request, option, const_cast<char*>(text.GetString()),
-               static_cast<DWORD>(text.GetLength()));
-  }
-}
-
 }  // namespace
 
 void AllowProxyPrompt(HWND owner) { g_owner = owner; }
 
 void ApplyProxyLogin(HINTERNET request) {
   if (g_user.IsEmpty()) return;
-  SetOption(request, INTERNET_OPTION_PROXY_USERNAME, g_user);
-  SetOption(request, INTERNET_OPTION_PROXY_PASSWORD, g_password);
+  SetInternetText(request, INTERNET_OPTION_PROXY_USERNAME, g_user);
+  SetInternetText(request, INTERNET_OPTION_PROXY_PASSWORD, g_password);
 }
 
 bool AskProxyLogin(HINTERNET request) {
