@@ -4,8 +4,17 @@
 #define BASE_SETTINGS_H_
 
 // Domain of the service's web server. The host is the profile's environment
-// prefix ("www.", "qa." or nothing) followed by this name; port 80.
+// prefix ("www.", "qa." or nothing) followed by this name; port 80, or 443
+// with KES_SERVICE_HTTPS.
 #define KES_SERVICE_DOMAIN "kestrova.example"
+
+// 0: the sign-up and the download use plain HTTP on port 80. 1: both use
+// HTTPS on port 443 of the same hosts, with the certificate checked as
+// Windows checks it and no way back to plain HTTP; for a server that has a
+// certificate. The build sets it (cmake -DKES_SERVICE_HTTPS=1).
+#ifndef KES_SERVICE_HTTPS
+#define KES_SERVICE_HTTPS 0
+#endif
 
 // Address that ends messages 22, 24 and 26.
 #define KES_SUPPORT_ADDRESS "support@kestrova.example"

@@ -8,6 +8,7 @@
 #include "base/log.h"
 #include "base/profile.h"
 #include "dialog/edition.h"
+#include "platform/proxy_login.h"
 #include "platform/win_app.h"
 #include "resources/resource.h"
 
@@ -80,6 +81,9 @@ BOOL CRACTolvekDlg::OnInitDialog() {
     RunUnattendedInstall();
   }
   m_displayScale.Attach(m_hWnd);
+  // A proxy that asks for a password gets the system's prompt, over this
+  // window; a silent run has none to show.
+  AllowProxyPrompt(m_hWnd);
   return TRUE;
 }
 

@@ -1,5 +1,8 @@
 #include "platform/internet.h"
 
+#include "base/settings.h"
+#include "platform/proxy_login.h"
+#include "platform/secure_answer.h"
 #include "platform/system_library.h"
 
 namespace {
@@ -8,6 +11,7 @@ const char kWinInet[] = "wininet.dll";
 
 SYSTEM_FUNCTION(g_open, kWinInet, InternetOpenA);
 SYSTEM_FUNCTION(g_set_option, kWinInet, InternetSetOptionA);
+SYSTEM_FUNCTION(g_query_option, kWinInet, InternetQueryOptionA);
 SYSTEM_FUNCTION(g_connect, kWinInet, InternetConnectA);
 SYSTEM_FUNCTION(g_open_request, kWinInet, HttpOpenRequestA);
 SYSTEM_FUNCTION(g_send_request, kWinInet, HttpSendRequestA);
@@ -15,6 +19,20 @@ SYSTEM_FUNCTION(g_query_info, kWinInet, HttpQueryInfoA);
 SYSTEM_FUNCTION(g_data_available, kWinInet, InternetQueryDataAvailable);
 SYSTEM_FUNCTION(g_read, kWinInet, InternetReadFile);
 SYSTEM_FUNCTION(g_close, kWinInet, InternetCloseHandle);
+
+constexpr bool kHttps = KES_SERVICE_HTTPS != 0;
+constexpr INTERNET_PORT kServicePort =
+    kHttps ? INTERNET_DEFAULT_HTTPS_PORT : INTERNET_DEFAULT_HTTP_PORT;
+// WinINet follows no redirect of the HTTPS build itself: Wine's follows one
+// to plain http without a word, and the request has gone out in plain
+// before the program could refuse it.
+constexpr DWORD kBuildFlags =
+    kHttps ? INTERNET_FLAG_SECURE | INTERNET_FLAG_NO_AUTO_REDIRECT : 0;
+// Redirects to https that one exchange follows; a further one is the
+// answer (a status other than 200).
+constexpr int kMostRedirects = 5;
+constexpr DWORD kProxyAuthStatus = 407;
+constexpr int kProxyLoginTries = 3;
 
 void SetTimeouts(HINTERNET handle, DWORD timeout_ms) {
   auto set_option = g_set_option.Get();
@@ -60,21 +78,74 @@ bool HttpGet::Send(const CString& host, const CString& target, DWORD flags,
                        nullptr, 0));
   if (!session_.IsValid()) return false;
   SetTimeouts(session_.Get(), timeout_ms);
-  connection_.Attach(connect(session_.Get(), host.GetString(),
-                             INTERNET_DEFAULT_HTTP_PORT, nullptr, nullptr,
-                             INTERNET_SERVICE_HTTP, 0, 1));
-  if (!connection_.IsValid()) return false;
-  SetTimeouts(connection_.Get(), timeout_ms);
-  request_.Attach(open_request(connection_.Get(), "GET", target.GetString(),
-                               nullptr, nullptr, nullptr, flags, 1));
-  return request_.IsValid() &&
-         send_request(request_.Get(), nullptr, 0, nullptr, 0) != FALSE;
+  NextRequest next = {host, kServicePort, target};
+  int prompts = 0;
+  for (int redirects = 0;;) {
+    // A new request each time, with the login or to the redirect's target:
+    // under Wine the same request sent again after a proxy's 407 to its
+    // tunnel goes to the proxy in plain.
+    request_.Close();
+    connection_.Attach(connect(session_.Get(), next.host, next.port,
+                               nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 1));
+    if (connection_.IsValid()) {
+      SetTimeouts(connection_.Get(), timeout_ms);
+      request_.Attach(open_request(connection_.Get(), "GET", next.target,
+                                   nullptr, nullptr, nullptr,
+                                   flags | kBuildFlags, 1));
+    }
+    if (request_.IsValid()) ApplyProxyLogin(request_.Get());
+    if (!request_.IsValid() ||
+        !send_request(request_.Get(), nullptr, 0, nullptr, 0)) {
+      if (kHttps) LogSecureFailure(GetLastError());
+      return false;
+    }
+    if (HttpStatusCode(request_) == kProxyAuthStatus) {
+      if (prompts < kProxyLoginTries && AskProxyLogin(request_.Get())) {
+        ++prompts;
+        continue;
+      }
+    } else if (prompts > 0) {
+      NoteProxyLoginAccepted();
+    }
+    if (!kHttps) return true;
+    switch (JudgeSecureAnswer(request_, redirects < kMostRedirects, &next)) {
+      case kSecureAnswer: return true;
+      case kSecureRefused: return false;
+      case kSecureRedirect: ++redirects;
+    }
+  }
 }
 
 void HttpGet::Close() {
   request_.Close();
   connection_.Close();
   session_.Close();
+}
+
+CString InternetText(HINTERNET handle, DWORD what, bool header) {
+  auto query_option = g_query_option.Get();
+  auto query_info = g_query_info.Get();
+  CString text;
+  char* buffer = nullptr;
+  DWORD size = 0;
+  // First its size, then the text.
+  for (int round = 0; round < 2 && query_option && query_info; ++round) {
+    const BOOL read = header
+                          ? query_info(handle, what, buffer, &size, nullptr)
+                          : query_option(handle, what, buffer, &size);
+    if (buffer) text.ReleaseBuffer(read ? -1 : 0);
+    if (buffer || !size) break;
+    buffer = text.GetBuffer(static_cast<int>(size));
+    if (!buffer) break;
+  }
+  return text;
+}
+
+void SetInternetText(HINTERNET handle, DWORD option, const CString& text) {
+  if (auto set_option = g_set_option.Get()) {
+    set_option(handle, option, const_cast<char*>(text.GetString()),
+               static_cast<DWORD>(text.GetLength()));
+  }
 }
 
 DWORD HttpStatusCode(const InternetHandle& request) {

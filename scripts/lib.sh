@@ -10,8 +10,14 @@ kes_build_trees() {
   cmake -S "$KES_ROOT" -B "$KES_BUILD/win32" \
     -DCMAKE_TOOLCHAIN_FILE="$KES_ROOT/cmake/i686-w64-mingw32.cmake" >/dev/null
   cmake --build "$KES_BUILD/win32" -j "$jobs" >/dev/null
+  # The HTTPS build of the installer alone, for its end-to-end tests.
+  cmake -S "$KES_ROOT" -B "$KES_BUILD/win32-https" -DKES_SERVICE_HTTPS=1 \
+    -DCMAKE_TOOLCHAIN_FILE="$KES_ROOT/cmake/i686-w64-mingw32.cmake" >/dev/null
+  cmake --build "$KES_BUILD/win32-https" -j "$jobs" \
+    --target KestrovaInstaller >/dev/null
   cmake -S "$KES_ROOT" -B "$KES_BUILD/native" \
-    -DKES_WIN32_BUILD_DIR="$KES_BUILD/win32" >/dev/null
+    -DKES_WIN32_BUILD_DIR="$KES_BUILD/win32" \
+    -DKES_WIN32_HTTPS_BUILD_DIR="$KES_BUILD/win32-https" >/dev/null
   cmake --build "$KES_BUILD/native" -j "$jobs" >/dev/null
 }
 

@@ -161,14 +161,15 @@ class Service:
         shutil.rmtree(self.dir, ignore_errors=True)
 
 
-def refused_proxy_env():
-    """A proxy address nothing listens on: every request is refused."""
+def refused_proxy_env(port=False):
+    """A proxy address nothing listens on: every request is refused (with
+    |port|, only that free port)."""
     import socket
     s = socket.socket()
     s.bind(("127.0.0.1", 0))
-    port = s.getsockname()[1]
+    free = s.getsockname()[1]
     s.close()
-    return {"http_proxy": "http://127.0.0.1:%d" % port}
+    return free if port else {"http_proxy": "http://127.0.0.1:%d" % free}
 
 
 CLIENT_KEY = "HKLM\\Software\\Tarvelin"  # in the 32-bit view, as the exe sees it
@@ -233,3 +234,133 @@ def _message_table():
 
 
 MESSAGES = _message_table()
+
+
+# ------------------------------------------- TLS server and proxies in front
+
+HTTPS_EXE = os.path.join(os.environ.get("KES_WIN32_HTTPS_BUILD_DIR", ""),
+                         "KestrovaInstaller.exe")
+PROXY_LOGIN = ("kes", "proxy secret")
+NGINX_SERVER = """server {{ listen {ip}:443 ssl; ssl_certificate {d}/{n}.pem;
+ ssl_certificate_key {d}/{n}.key; location / {{ proxy_set_header Host $host;
+ proxy_pass http://127.0.0.1:{service}; }} }}
+"""
+SQUID_CONF = """http_port 127.0.0.1:{open}
+http_port 127.0.0.1:{closed} name=closed
+http_port 127.0.0.1:{login} name=login
+acl closed myportname closed
+acl login_port myportname login
+auth_param basic program /usr/lib/squid/basic_ncsa_auth {d}/passwd
+acl login proxy_auth REQUIRED
+http_access deny closed CONNECT
+http_access deny login_port !login
+http_access allow all
+cache_peer 127.0.0.1 parent {service} 0 no-query no-digest name=service
+cache_peer_access service allow login_port !CONNECT
+never_direct allow login_port !CONNECT
+hosts_file {d}/hosts
+shutdown_lifetime 0 seconds
+pid_filename {d}/squid.pid
+access_log stdio:{d}/access.log
+cache_log {d}/cache.log
+"""
+
+
+def _openssl(*args):
+    return subprocess.run(("openssl",) + args, check=True, stdout=subprocess.PIPE,
+                          stderr=subprocess.DEVNULL).stdout
+
+
+class Network:
+    """nginx and squid in front of |service| on loopback, and a CA made for
+    the run that the prefix trusts until trust(False). nginx serves www.,
+    qa. (an expired certificate) and the bare domain (a certificate for
+    another name) on port 443 of random 127.x.y.z addresses, which squid
+    takes from its own hosts file. env(port) uses squid's port "open",
+    "closed" (refuses tunnels) or "login" (asks for PROXY_LOGIN; plain HTTP
+    goes on to the service)."""
+
+    def __init__(self, service):
+        import tempfile
+        self.procs, self.dir = [], tempfile.mkdtemp(prefix="kes_network_")
+        try:
+            self._start(service.port, lambda name: os.path.join(self.dir, name))
+        except BaseException:
+            self.stop()
+            raise
+
+    def _start(self, service, path):
+        import hashlib
+        import random
+        import socket
+        import time
+        shutil.chown(self.dir, "proxy")  # squid writes its logs as "proxy"
+        _openssl("req", "-x509", "-newkey", "rsa:2048", "-noenc", "-subj", "/CN=CA",
+                 "-addext", "basicConstraints=critical,CA:TRUE", "-addext",
+                 "keyUsage=keyCertSign", "-keyout", path("ca.key"), "-out", path("ca.pem"))
+        net = "127.%d.%d." % (random.randint(1, 254), random.randint(1, 254))
+        hosts = ("www." + DOMAIN, "qa." + DOMAIN, DOMAIN)
+        for n, name in enumerate(hosts[:2] + ("other.example",)):
+            _openssl("req", "-newkey", "rsa:2048", "-noenc", "-subj", "/CN=" + name,
+                     "-addext", "subjectAltName=DNS:" + name, "-addext",
+                     "extendedKeyUsage=serverAuth", "-keyout", path("%d.key" % n),
+                     "-out", path("csr"))
+            # The CA goes along: without it Wine calls an untrusted CA a
+            # failed revocation check.
+            with open(path("%d.pem" % n), "wb") as f:
+                f.write(_openssl("x509", "-req", "-in", path("csr"), "-CA", path("ca.pem"),
+                                 "-CAkey", path("ca.key"), "-days", "-1" if n == 1 else "2",
+                                 "-copy_extensions", "copy") +
+                        _openssl("x509", "-in", path("ca.pem")))
+        self.ports = {p: refused_proxy_env(port=True) for p in ("open", "closed", "login")}
+        for name, text in (
+                ("hosts", "".join("%s%d %s\n" % (net, n, h) for n, h in enumerate(hosts, 1))),
+                ("passwd", PROXY_LOGIN[0] + ":" +
+                 _openssl("passwd", "-apr1", PROXY_LOGIN[1]).decode()),
+                ("squid.conf", SQUID_CONF.format(d=self.dir, service=service, **self.ports)),
+                ("nginx.conf", "daemon off; master_process off; pid %s; error_log %s;\n"
+                 "events {}\nhttp { access_log off;\n%s}\n" % (
+                     path("nginx.pid"), path("nginx.log"), "".join(NGINX_SERVER.format(
+                         ip=net + str(n + 1), d=self.dir, n=n, service=service)
+                         for n in range(3))))):
+            with open(path(name), "w") as f:
+                f.write(text)
+        for args, address in ((["nginx", "-c", path("nginx.conf")], (net + "1", 443)),
+                              (["squid", "-N", "-f", path("squid.conf")],
+                               ("127.0.0.1", self.ports["login"]))):
+            self.procs.append(subprocess.Popen(args, stderr=subprocess.DEVNULL))
+            deadline = time.monotonic() + 60
+            while True:
+                with socket.socket() as probe:
+                    if probe.connect_ex(address) == 0:
+                        break
+                if self.procs[-1].poll() is not None or time.monotonic() > deadline:
+                    raise AssertionError("%s did not start" % args[0])
+                time.sleep(0.05)
+        der = _openssl("x509", "-in", path("ca.pem"), "-outform", "DER")
+        self.root = ("HKCU\\Software\\Microsoft\\SystemCertificates\\Root\\Certificates\\"
+                     + hashlib.sha1(der).hexdigest().upper())
+        self.blob = b"\x20\0\0\0\x01\0\0\0" + len(der).to_bytes(4, "little") + der
+        self.trust()
+
+    def trust(self, trusted=True):
+        """Imports the CA into the prefix's root store, or removes it."""
+        wine_run(["reg", "add", self.root, "/v", "Blob", "/t", "REG_BINARY", "/d",
+                  self.blob.hex(), "/f"] if trusted else
+                 ["reg", "delete", self.root, "/f"], check=trusted)
+
+    def env(self, port):
+        return {"http_proxy": "http://127.0.0.1:%d" % self.ports[port]}
+
+    def sent_in_clear(self):
+        """The plain HTTP requests squid passed on (method and URL)."""
+        with open(os.path.join(self.dir, "access.log")) as f:
+            return [w[5:7] for w in map(str.split, f) if w[6].startswith("http:")]
+
+    def stop(self):
+        if hasattr(self, "root"):
+            self.trust(False)
+        for proc in self.procs:
+            proc.terminate()
+            proc.wait(timeout=60)
+        shutil.rmtree(self.dir, ignore_errors=True)

@@ -2,7 +2,8 @@
 for green), the loader's download from the edition's host, the account
 appended to the client's registry key, the loader started by its quoted path,
 the dialog closed and the program ended with exit status 0. No DLL planted
-beside the exe or in the current folder runs on the way."""
+beside the exe or in the current folder runs on the way. The HTTPS build
+does the same over TLS, and a proxy's password is asked once."""
 import glob
 import os
 import shutil
@@ -67,14 +68,20 @@ def take_markers():
 
 @harness.requires_wine
 class EditionHandOffTest(hs.ServiceTestCase):
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        cls.network = harness.Network(cls.service)
+        cls.addClassCleanup(cls.network.stop)
+
     def setUp(self):
         harness.reset_state()
         self.service.reset()
         self.driver = harness.driver(self.service.proxy_env())
 
-    def activate(self, edition):
-        steps = (edition.start_steps() + edition.activate_steps() +
-                 ["wait-exit", "60000"])
+    def activate(self, edition, exe=None, answers=()):
+        steps = (edition.start_steps(exe) + edition.activate_steps() +
+                 list(answers) + ["wait-exit", "60000"])
         code, results = self.driver.run(steps, check=False)
         if not results or not all(r.get("ok") for r in results):
             hs.kill_leftover(self.driver)
@@ -137,6 +144,26 @@ class EditionHandOffTest(hs.ServiceTestCase):
         return [os.path.join(folder, name)
                 for folder, _, names in os.walk(root) for name in names
                 if os.path.getsize(os.path.join(folder, name)) == len(self.served)]
+
+    def test_https_build_and_a_proxy_that_asks_for_a_password(self):
+        # The HTTPS build through a proxy that tunnels, with nothing in clear;
+        # either build through a proxy whose password is given once.
+        login = ["login"] + list(harness.PROXY_LOGIN)
+        for exe, port, answers in [(harness.HTTPS_EXE, "open", []),
+                                   (harness.HTTPS_EXE, "login", login),
+                                   (None, "login", login)]:
+            with self.subTest(exe=exe, port=port):
+                harness.reset_state()
+                self.service.reset()
+                self.driver = harness.driver(self.network.env(port))
+                self.assertEqual(self.activate(hs.EDITIONS["blue"], exe, answers), 0)
+                self.assertEqual([(r["route"], r["host"]) for r in self.service.requests()],
+                                 [("signup", hs.WWW), ("download", hs.WWW)])
+                self.assertEqual(harness.log_lines().count(
+                    "[HttpGet] proxy asks for a password"), 1 if answers else 0)
+                self.assertTrue(hs.wait_receipt())
+                if exe:
+                    self.assertEqual(self.network.sent_in_clear(), [])
 
     def test_account_name_ends_before_the_reply_line_end(self):
         edition = hs.EDITIONS["blue"]

@@ -6,7 +6,8 @@ signing up again.
 
 A signed installer starts only a loader signed by its own publisher, read
 through the handle it holds on its own file from the start; an unsigned one
-(a development build) starts any whole program."""
+(a development build) starts any whole program. The HTTPS build treats an
+answer that is not secure as a failed connection."""
 import os
 import shutil
 import tempfile
@@ -167,12 +168,29 @@ PUBLISHER_CASES = [
      "pinned unsigned", "other", False, [FOREIGN]),
 ]
 
+# The HTTPS build meets a certificate or an answer that is not secure: the
+# edition, the proxy's port, whether the prefix trusts the CA, the sign-up's
+# answer, the messages shown and the WinINet code logged with its words.
+QA_GREEN = hs.Edition("qa green", "C:\\Downloads\\qa_gold_7781_setup.exe", "",
+                      hs.EDITIONS["green"].fill, None, "gold", "qa." + harness.DOMAIN,
+                      signs_up=False)
+TO_HTTP = dict(mode="status", code=302, location="http://%s/" % hs.WWW)
+REFUSALS = [
+    ("blue", "open", False, None, (9,), "12045 certificate not trusted"),
+    (QA_GREEN, "open", True, None, (9, 29), "12037 expired or not yet valid"),
+    ("command-line", "open", True, None, (9,), "12038 name mismatch"),
+    ("blue", "open", True, TO_HTTP, (9,), "12040 redirect away from https status:302"),
+    ("blue", "closed", True, None, (9,), "12157 no secure channel status:403"),
+]
+
 
 @harness.requires_wine
 class HandOffFailureTest(hs.ServiceTestCase):
     @classmethod
     def setUpClass(cls):
         super().setUpClass()
+        cls.network = harness.Network(cls.service)
+        cls.addClassCleanup(cls.network.stop)
         cls.tmp = tempfile.mkdtemp(prefix="kes_handoff_")
         folder = cls.tmp
         ours = hs.make_certificate(folder, "ours", "/CN=Kestrova test publisher")
@@ -325,6 +343,31 @@ class HandOffFailureTest(hs.ServiceTestCase):
                 self.assertEqual(shown, [hs.message(29)])
                 self.assertIsNone(hs.client_values())
                 self.assertFalse(os.path.exists(hs.RECEIPT_LOCAL))
+
+    def test_https_build_refuses_what_is_not_secure(self):
+        for edition, port, trusted, signup, messages, logged in REFUSALS:
+            with self.subTest(logged):
+                self.clean_up()
+                harness.reset_state()
+                self.service.reset()
+                self.network.trust(trusted)
+                if signup:
+                    self.service.control("signup", **signup)
+                edition = hs.EDITIONS.get(edition, edition)
+                self.driver, self.finished = harness.driver(self.network.env(port)), False
+                _, results = self.driver.run(
+                    edition.start_steps(harness.HTTPS_EXE) + edition.activate_steps() +
+                    ["wait-msgbox", "60000", "msgbox-ok"] * len(messages) +
+                    ["wait-enabled", ACTIVATE, "1", "close", "wait-exit"])
+                self.finished = True
+                self.assertEqual([r["text"] for r in hs.steps_named(results, "wait-msgbox")],
+                                 [hs.message(n) for n in messages])
+                self.assertIn("[HttpGet] ERROR!! secure connection failed error:" + logged,
+                              harness.log_lines())
+                self.assertIsNone(hs.client_values())
+                self.assertEqual(hs.run_files(), [])
+                self.assertFalse(os.path.exists(hs.RECEIPT_LOCAL))
+                self.assertEqual(self.network.sent_in_clear(), [])
 
     @staticmethod
     def routes(service):

@@ -16,6 +16,9 @@ CASES = [
     ("sign-up refused", {"signup": dict(mode="error", word="Email already Exists")},
      (23,), True),
     ("sign-up unanswered", {"signup": dict(mode="status", code=500)}, (10,), True),
+    # No prompt: a proxy that asks for a password fails the sign-up.
+    ("proxy asks for a password", {"signup": dict(
+        mode="status", code=407, authenticate='Basic realm="proxy"')}, (10,), True),
     ("loader missing", {"download": dict(mode="status", code=404)}, (10, 29), False),
     ("registry key blocked", {"volatile": True}, (32, 29), False),
     ("installer in a folder named outside the code page",

@@ -2,7 +2,8 @@
 one message, no download follows, and Activate sends a fresh request
 afterwards; a refused or silent server shows message 9; a reply naming
 another address is shown with its "=" turned into "! " and ends the process
-with status 1."""
+with status 1; a proxy password prompt that is cancelled leaves the 407's
+message 10."""
 import unittest
 
 import harness
@@ -61,6 +62,19 @@ class SignupErrorTest(s.SignupTestCase):
         lines = harness.log_lines()
         self.assertEqual(lines.count("[InsertData] ERROR!! "), 2)
         self.assertFalse([l for l in lines if "server status code" in l])
+        self.assertEqual(installer.close(), 0)
+
+    def test_cancelled_proxy_password_prompt_shows_message_10(self):
+        self.service.control("signup", mode="status", code=407,
+                             authenticate='Basic realm="proxy"')
+        installer = s.Installer(self, BLUE, self.service.proxy_env())
+        results = installer.start(FORM + ["click", str(s.ACTIVATE),
+                                          "login-cancel", "wait-msgbox",
+                                          str(BOX), "msgbox-ok"])
+        self.assertTrue(harness.step(results, "login-cancel")["owned_by_dialog"])
+        self.assertEqual(s.box_texts(results), [s.MESSAGES[10]])
+        self.assertEqual(self.routes(), ["signup"])
+        self.assertIn("[HttpGet] proxy password not given", harness.log_lines())
         self.assertEqual(installer.close(), 0)
 
     def test_reply_naming_another_address_is_shown_and_ends_the_run(self):

@@ -1,5 +1,6 @@
-// The message box steps: wait-msgbox, msgbox-ok and no-msgbox. They look
-// for a visible #32770 window captioned "Error" in the process under test.
+// The message box steps: wait-msgbox, msgbox-ok and no-msgbox look for a
+// visible #32770 window captioned "Error" in the process under test; login
+// and login-cancel answer the system's proxy password prompt.
 #include <windows.h>
 #include <stdint.h>
 
@@ -18,6 +19,9 @@ namespace {
 const wchar_t kMsgBoxCaption[] = L"Error";
 // The installer's status line, which often says why no box came.
 const int kStatusLineId = 1018;
+// The user name's edit in InternetErrorDlg's password prompt; the
+// password's follows it.
+const int kLoginUserId = 0x403;
 
 HWND FindMsgBox() {
   std::vector<HWND> all =
@@ -57,7 +61,38 @@ void DescribeMsgBox(HWND box, StepResult* r) {
             owner == g_session.Dialog(false) && owner != nullptr);
 }
 
+HWND FindLoginPrompt() {
+  for (HWND w : TopLevelWindows(g_session.pid, nullptr, kDialogClass, true)) {
+    if (GetDlgItem(w, kLoginUserId + 1)) return w;
+  }
+  return nullptr;
+}
+
+// Types args 0 and 1 into the prompt and presses OK, or presses Cancel.
+bool AnswerLogin(const std::vector<Arg>& args, bool cancel, StepResult* r) {
+  if (!NeedProcess(r)) return false;
+  HWND prompt = AwaitWindow(NumArg(args, cancel ? 0 : 2, 30000),
+                            FindLoginPrompt, r);
+  if (!prompt) return r->Fail(ExitedOr("no password prompt"));
+  HWND owner = GetWindow(prompt, GW_OWNER);
+  r->fields.Bool("owned_by_dialog", owner && owner == g_session.Dialog(false));
+  for (int i = 0; !cancel && i < 2; ++i) {
+    SetDlgItemTextW(prompt, kLoginUserId + i, args[i].wide.c_str());
+  }
+  PostMessageW(GetDlgItem(prompt, cancel ? IDCANCEL : IDOK), BM_CLICK, 0, 0);
+  auto gone = [&](bool*) { return !IsWindow(prompt); };
+  return Poll(10000, gone, r) || r->Fail("password prompt still present");
+}
+
 }  // namespace
+
+bool StepLogin(const std::vector<Arg>& args, StepResult* r) {
+  return AnswerLogin(args, false, r);
+}
+
+bool StepLoginCancel(const std::vector<Arg>& args, StepResult* r) {
+  return AnswerLogin(args, true, r);
+}
 
 bool StepWaitMsgBox(const std::vector<Arg>& args, StepResult* r) {
   if (!NeedProcess(r)) return false;

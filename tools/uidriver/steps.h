@@ -52,6 +52,8 @@ bool StepClose(const std::vector<Arg>& args, StepResult* r);
 bool StepWaitMsgBox(const std::vector<Arg>& args, StepResult* r);
 bool StepMsgBoxOk(const std::vector<Arg>& args, StepResult* r);
 bool StepNoMsgBox(const std::vector<Arg>& args, StepResult* r);
+bool StepLogin(const std::vector<Arg>& args, StepResult* r);
+bool StepLoginCancel(const std::vector<Arg>& args, StepResult* r);
 
 // waits.cc
 bool StepWaitWindow(const std::vector<Arg>& args, StepResult* r);

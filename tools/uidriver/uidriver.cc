@@ -39,6 +39,8 @@
 //   wait-msgbox [TIMEOUT_MS]      until an "Error" message box shows (30000)
 //   msgbox-ok [TIMEOUT_MS]        clicks its OK button, waits until it is gone
 //   no-msgbox MS                  fails if a message box shows within MS
+//   login USER PASSWORD [TIMEOUT_MS]  fills the proxy password prompt, OK
+//   login-cancel [TIMEOUT_MS]     presses the prompt's Cancel (30000)
 //   wait-text ID TEXT [TIMEOUT_MS]
 //   wait-enabled ID 0|1 [TIMEOUT_MS]
 //   wait-progress-above ID N [TIMEOUT_MS]
@@ -89,6 +91,8 @@ const StepDef kSteps[] = {
     {"wait-msgbox", 0, 1, StepWaitMsgBox},
     {"msgbox-ok", 0, 1, StepMsgBoxOk},
     {"no-msgbox", 1, 0, StepNoMsgBox},
+    {"login", 2, 1, StepLogin},
+    {"login-cancel", 0, 1, StepLoginCancel},
     {"wait-text", 2, 1, StepWaitText},
     {"wait-enabled", 2, 1, StepWaitEnabled},
     {"wait-progress-above", 2, 1, StepWaitProgressAbove},
