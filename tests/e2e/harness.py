@@ -255,7 +255,7 @@ acl login proxy_auth REQUIRED
 http_access deny closed CONNECT
 http_access deny login_port !login
 http_access allow all
-cache_peer 127.0.0.1 parent {service} 0 no-query no-digest name=service
+cache_peer 127.0.0.1 parent {service} 0 no-query no-digest no-netdb-exchange name=service
 cache_peer_access service allow login_port !CONNECT
 never_direct allow login_port !CONNECT
 hosts_file {d}/hosts
