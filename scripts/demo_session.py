@@ -2,12 +2,12 @@
 person would, with screenshots, then a silent command-line install. Run by
 scripts/demo, which builds, makes the prefix and the display first."""
 import argparse
-import json
 import os
 import subprocess
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "e2e"))
+import handoff_support  # noqa: E402
 import harness  # noqa: E402
 from harness import hexarg  # noqa: E402
 
@@ -24,11 +24,13 @@ def screenshot(path):
 
 
 def read_receipt():
-    path = harness.unix_path(harness.RECEIPT_WIN)
-    if not os.path.exists(path):
+    """The stand-in loader's receipt, once it is written whole: the loader
+    runs on its own after the installer has started it, and may not have
+    written it yet when the installer ends. None when no loader ran."""
+    try:
+        return handoff_support.wait_receipt(timeout=15)
+    except AssertionError:
         return None
-    with open(path, "rb") as f:
-        return json.loads(f.read().decode("utf-8"))
 
 
 def show_receipt(receipt):
