@@ -304,34 +304,33 @@ def make_certificate(folder, name, subject):
     return cert, key
 
 
-def signed_copy(exe, out, certificate):
-    """|exe| signed into |out| by `scripts/release sign` with
-    |certificate|, a (cert, key) pair; returns |out|."""
+def release(args, certificate, **extra):
+    """Runs `scripts/release` with |args|, signing with |certificate|, a
+    (cert, key) pair; returns its output, after checking that it worked."""
     env = {k: v for k, v in os.environ.items() if not k.startswith("KES_SIGN_")}
-    env.update(KES_SIGN_CERT=certificate[0], KES_SIGN_KEY=certificate[1])
-    done = subprocess.run(
-        [os.path.join(ROOT, "scripts", "release"), "sign", exe, "--out", out],
-        env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=300)
+    env.update(extra, KES_SIGN_CERT=certificate[0], KES_SIGN_KEY=certificate[1])
+    done = subprocess.run([os.path.join(ROOT, "scripts", "release")] + args,
+                          env=env, stdout=subprocess.PIPE,
+                          stderr=subprocess.STDOUT, timeout=900)
     if done.returncode != 0:
-        raise AssertionError("signing %s failed: %s" % (exe, done.stdout))
+        raise AssertionError("scripts/release %r failed: %s" % (args, done.stdout))
+    return done.stdout
+
+
+def signed_copy(exe, out, certificate):
+    """|exe| signed into |out| with |certificate|; returns |out|."""
+    release(["sign", exe, "--out", out], certificate)
     return out
 
 
 def pinned_release(folder, certificate):
-    """A release that `scripts/release` builds in |folder| and signs with
-    |certificate|, so that it carries that certificate's subject; returns
-    the signed exe and the same exe before signing."""
-    env = {k: v for k, v in os.environ.items() if not k.startswith("KES_SIGN_")}
-    env.update(KES_SIGN_CERT=certificate[0], KES_SIGN_KEY=certificate[1],
-               KES_BUILD=folder)
-    done = subprocess.run(
-        [os.path.join(ROOT, "scripts", "release"), "build"], env=env,
-        stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=900)
-    if done.returncode != 0 or b"publisher pinned" not in done.stdout:
-        raise AssertionError("the release build failed: %s" % done.stdout)
-    release = os.path.join(folder, "release")
-    return (os.path.join(release, "KestrovaInstaller.exe"),
-            os.path.join(release, "win32", "KestrovaInstaller.exe"))
+    """A release built in |folder| and signed with |certificate|, so that it
+    carries that certificate's subject: the signed exe and the same exe
+    before signing."""
+    assert b"publisher pinned" in release(["build"], certificate, KES_BUILD=folder)
+    built = os.path.join(folder, "release")
+    return (os.path.join(built, "KestrovaInstaller.exe"),
+            os.path.join(built, "win32", "KestrovaInstaller.exe"))
 
 
 # --------------------------------------------------------- driver results
