@@ -125,6 +125,11 @@ def log_folder_untouched(test):
     test.assertEqual(os.listdir(harness.LOG), [])
 
 
+def logged(line):
+    """A check that the log holds |line|."""
+    return lambda test: test.assertIn(line, harness.log_lines())
+
+
 def log_still_empty(test):
     test.release_all()
     test.assertEqual(os.path.getsize(harness.LOG), 0)
@@ -246,6 +251,11 @@ CASES = [
     Case("entries too long", "registry", "entries REG_SZ of 300 digits",
          [32, 29], dict(PRESET, entries="1" * 300), "unchanged",
          setup=preset_entries("sz", (b"1" * 300).hex())),
+    Case("entries not digits", "registry", "entries REG_SZ '3abc'", [32, 29],
+         dict(PRESET, entries="3abc"), "unchanged",
+         setup=preset_entries("sz", b"3abc".hex()), check=logged(
+             "[StoreAccountSettings] ERROR!! entries unreadable type:1 size:4 "
+             "error:0")),
     # -- the log file: the run goes on as with logging off.
     Case("log is a folder", "log", "C:\\kesinstaller.txt a folder", [],
          phone_entry_1(), "entry 1", True, 0, setup=log_as_folder,

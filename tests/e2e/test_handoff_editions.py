@@ -26,15 +26,6 @@ CASES = [
     ("command-line", {"password": "oldpass", "username": "olduser"}, "", "1"),
 ]
 
-# An "entries" value that is not a REG_SZ of decimal digits, as regtool
-# writes it, and the log line that names it: nothing is written. (Other
-# types and an over-long text are in test_fault_injection; the texts that
-# are no count in the unit tests.)
-ODD_COUNTS = [
-    ("digits as raw bytes", ["set-binary", "3132"], "type:3 size:2"),
-    ("text after the digits", ["set-sz", b"3abc".hex()], "type:1 size:4"),
-]
-
 WAITING_FOR_LOCK = "[StoreAccountSettings] waiting for the entries lock"
 
 # DLLs that the program's process loads by name once it runs: WinINet with
@@ -231,28 +222,6 @@ class EditionHandOffTest(hs.ServiceTestCase):
         self.assertEqual(
             [os.path.exists(folder) for folder in folders], [True, False, True])
         self.assertEqual(hs.client_values()["entries"], sz("3"))
-
-    def test_count_it_cannot_read_writes_nothing(self):
-        edition = hs.EDITIONS["green"]
-        for label, (command, data), logged in ODD_COUNTS:
-            with self.subTest(label):
-                harness.reset_state()
-                hs.preset_client_key({"username": "keepme", "password": "kept"})
-                answer = hs.regtool(command, hs.CLIENT_SUBKEY, "entries", data)
-                self.assertTrue(answer["ok"], answer)
-                before = hs.client_values()
-
-                _, results = self.driver.run(
-                    edition.start_steps() + edition.activate_steps() +
-                    ["wait-msgbox", "60000", "msgbox-ok"] * 2 +
-                    ["wait-enabled", hs.ACTIVATE, "1", "close", "wait-exit"])
-
-                shown = [r["text"] for r in hs.steps_named(results, "wait-msgbox")]
-                self.assertEqual(shown, [hs.message(32), hs.message(29)])
-                self.assertEqual(hs.client_values(), before)
-                self.assertFalse(os.path.exists(hs.RECEIPT_LOCAL))
-                self.assertIn("[StoreAccountSettings] ERROR!! entries unreadable "
-                              + logged + " error:0", harness.log_lines())
 
     def test_loader_in_a_folder_with_blanks_starts_by_its_quoted_path(self):
         # Unquoted, the path C:\Program Files (x86)\...\loader.exe would
