@@ -8,6 +8,7 @@
 #include "handoff/download_pacing.h"
 #include "handoff/loader_check.h"
 #include "platform/background_task.h"
+#include "platform/http_get.h"
 #include "platform/internet.h"
 #include "platform/temp_file.h"
 

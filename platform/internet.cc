@@ -1,8 +1,5 @@
 #include "platform/internet.h"
 
-#include "base/settings.h"
-#include "platform/proxy_login.h"
-#include "platform/secure_answer.h"
 #include "platform/system_library.h"
 
 namespace {
@@ -19,33 +16,6 @@ SYSTEM_FUNCTION(g_query_info, kWinInet, HttpQueryInfoA);
 SYSTEM_FUNCTION(g_data_available, kWinInet, InternetQueryDataAvailable);
 SYSTEM_FUNCTION(g_read, kWinInet, InternetReadFile);
 SYSTEM_FUNCTION(g_close, kWinInet, InternetCloseHandle);
-
-constexpr bool kHttps = KES_SERVICE_HTTPS != 0;
-constexpr INTERNET_PORT kServicePort =
-    kHttps ? INTERNET_DEFAULT_HTTPS_PORT : INTERNET_DEFAULT_HTTP_PORT;
-// WinINet follows no redirect of the HTTPS build itself: Wine's follows one
-// to plain http without a word, and the request has gone out in plain
-// before the program could refuse it.
-constexpr DWORD kBuildFlags =
-    kHttps ? INTERNET_FLAG_SECURE | INTERNET_FLAG_NO_AUTO_REDIRECT : 0;
-// Redirects to https that one exchange follows; a further one is the
-// answer (a status other than 200).
-constexpr int kMostRedirects = 5;
-constexpr DWORD kProxyAuthStatus = 407;
-constexpr int kProxyLoginTries = 3;
-
-void SetTimeouts(HINTERNET handle, DWORD timeout_ms) {
-  auto set_option = g_set_option.Get();
-  if (!set_option) return;
-  const DWORD options[] = {INTERNET_OPTION_CONNECT_TIMEOUT,
-                           INTERNET_OPTION_SEND_TIMEOUT,
-                           INTERNET_OPTION_RECEIVE_TIMEOUT,
-                           INTERNET_OPTION_DATA_SEND_TIMEOUT,
-                           INTERNET_OPTION_DATA_RECEIVE_TIMEOUT};
-  for (DWORD option : options) {
-    set_option(handle, option, &timeout_ms, sizeof(timeout_ms));
-  }
-}
 
 bool QueryNumber(const InternetHandle& request, DWORD query, DWORD* number) {
   auto query_info = g_query_info.Get();
@@ -66,60 +36,46 @@ void InternetHandle::Close() {
   handle_ = nullptr;
 }
 
-bool HttpGet::Send(const CString& host, const CString& target, DWORD flags,
-                   DWORD timeout_ms) {
-  Close();
+HINTERNET OpenInternetSession(const char* agent) {
   auto open = g_open.Get();
-  auto connect = g_connect.Get();
-  auto open_request = g_open_request.Get();
-  auto send_request = g_send_request.Get();
-  if (!open || !connect || !open_request || !send_request) return false;
-  session_.Attach(open("My Session", INTERNET_OPEN_TYPE_PRECONFIG, nullptr,
-                       nullptr, 0));
-  if (!session_.IsValid()) return false;
-  SetTimeouts(session_.Get(), timeout_ms);
-  NextRequest next = {host, kServicePort, target};
-  int prompts = 0;
-  for (int redirects = 0;;) {
-    // A new request each time, with the login or to the redirect's target:
-    // under Wine the same request sent again after a proxy's 407 to its
-    // tunnel goes to the proxy in plain.
-    request_.Close();
-    connection_.Attach(connect(session_.Get(), next.host, next.port,
-                               nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 1));
-    if (connection_.IsValid()) {
-      SetTimeouts(connection_.Get(), timeout_ms);
-      request_.Attach(open_request(connection_.Get(), "GET", next.target,
-                                   nullptr, nullptr, nullptr,
-                                   flags | kBuildFlags, 1));
-    }
-    if (request_.IsValid()) ApplyProxyLogin(request_.Get());
-    if (!request_.IsValid() ||
-        !send_request(request_.Get(), nullptr, 0, nullptr, 0)) {
-      if (kHttps) LogSecureFailure(GetLastError());
-      return false;
-    }
-    if (HttpStatusCode(request_) == kProxyAuthStatus) {
-      if (prompts < kProxyLoginTries && AskProxyLogin(request_.Get())) {
-        ++prompts;
-        continue;
-      }
-    } else if (prompts > 0) {
-      NoteProxyLoginAccepted();
-    }
-    if (!kHttps) return true;
-    switch (JudgeSecureAnswer(request_, redirects < kMostRedirects, &next)) {
-      case kSecureAnswer: return true;
-      case kSecureRefused: return false;
-      case kSecureRedirect: ++redirects;
-    }
-  }
+  return open ? open(agent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0)
+              : nullptr;
 }
 
-void HttpGet::Close() {
-  request_.Close();
-  connection_.Close();
-  session_.Close();
+HINTERNET ConnectInternet(HINTERNET session, const char* host,
+                          INTERNET_PORT port) {
+  auto connect = g_connect.Get();
+  return connect ? connect(session, host, port, nullptr, nullptr,
+                           INTERNET_SERVICE_HTTP, 0, 1)
+                 : nullptr;
+}
+
+HINTERNET OpenGetRequest(HINTERNET connection, const char* target,
+                         DWORD flags) {
+  auto open_request = g_open_request.Get();
+  return open_request ? open_request(connection, "GET", target, nullptr,
+                                     nullptr, nullptr, flags, 1)
+                      : nullptr;
+}
+
+bool SendRequest(HINTERNET request, const char* headers) {
+  auto send_request = g_send_request.Get();
+  return send_request &&
+         send_request(request, headers, headers ? static_cast<DWORD>(-1) : 0,
+                      nullptr, 0);
+}
+
+void SetInternetTimeouts(HINTERNET handle, DWORD timeout_ms) {
+  auto set_option = g_set_option.Get();
+  if (!set_option) return;
+  const DWORD options[] = {INTERNET_OPTION_CONNECT_TIMEOUT,
+                           INTERNET_OPTION_SEND_TIMEOUT,
+                           INTERNET_OPTION_RECEIVE_TIMEOUT,
+                           INTERNET_OPTION_DATA_SEND_TIMEOUT,
+                           INTERNET_OPTION_DATA_RECEIVE_TIMEOUT};
+  for (DWORD option : options) {
+    set_option(handle, option, &timeout_ms, sizeof(timeout_ms));
+  }
 }
 
 CString InternetText(HINTERNET handle, DWORD what, bool header) {

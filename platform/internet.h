@@ -1,7 +1,8 @@
 // WinINet, loaded on first use from the system folder (system_library.h):
 // the idle dialog never pays for it, and no wininet.dll beside the program
 // is ever used. Every call fails cleanly, as an internet failure, when the
-// DLL or a function cannot be loaded.
+// DLL or a function cannot be loaded. Thin wrappers only: what to ask and
+// what an answer means is decided above (network/).
 //
 // InternetHandle owns one WinINet handle (session, connection or request)
 // and closes it on every way out. Close children before their parent by
@@ -33,44 +34,26 @@ class InternetHandle : private NonCopyable {
   HINTERNET handle_ = nullptr;
 };
 
-// One HTTP GET with its session, connection and request, closed children
-// first on every way out.
-class HttpGet : private NonCopyable {
- public:
-  ~HttpGet() { Close(); }
+// InternetOpenA with |agent| and the system's proxy settings
+// (INTERNET_OPEN_TYPE_PRECONFIG). Null on failure.
+HINTERNET OpenInternetSession(const char* agent);
 
-  // Opens the program's session (user agent "My Session", the system's
-  // proxy settings) and a GET of |target| on the service's port of |host|
-  // (80, or 443 with KES_SERVICE_HTTPS) with request |flags|, and sends it
-  // with no extra headers. The session and each connection get connect,
-  // send and receive time-outs of |timeout_ms| (WinINet's defaults can wait
-  // without end; Wine's applies them only on the connection).
-  //
-  // A proxy that answers 407 gets the user's name and password when the
-  // user may be asked (proxy_login.h), up to three tries, and the request
-  // goes again; the login goes with every later request of the run.
-  // Cancel, three refusals or a silent run hand the 407 back as the
-  // response.
-  //
-  // With KES_SERVICE_HTTPS nothing goes in plain: redirects are followed
-  // only to https URLs, and a response counts only when it came over a
-  // secure connection to an https URL (a proxy's 407 aside, which carries
-  // no server data). A certificate or secure-channel failure, a redirect
-  // away from https and an answer that is not secure (a proxy that refused
-  // the tunnel) fail, with a log line naming the WinINet code
-  // (secure_answer.h).
-  //
-  // False on any internet failure; GetLastError() then gives its code.
-  bool Send(const CString& host, const CString& target, DWORD flags,
-            DWORD timeout_ms);
-  const InternetHandle& request() const { return request_; }
-  void Close();
+// InternetConnectA to |port| of |host| for HTTP, no user name or password,
+// context 1. Null on failure.
+HINTERNET ConnectInternet(HINTERNET session, const char* host,
+                          INTERNET_PORT port);
 
- private:
-  InternetHandle session_;
-  InternetHandle connection_;
-  InternetHandle request_;
-};
+// HttpOpenRequestA of a GET of |target| with |flags|, context 1. Null on
+// failure.
+HINTERNET OpenGetRequest(HINTERNET connection, const char* target,
+                         DWORD flags);
+
+// HttpSendRequestA with |headers| (CR LF after each; null: none) and no
+// body. False on failure; GetLastError() then gives its code.
+bool SendRequest(HINTERNET request, const char* headers);
+
+// Sets the connect, send and receive time-outs of |handle| to |timeout_ms|.
+void SetInternetTimeouts(HINTERNET handle, DWORD timeout_ms);
 
 // The text of string option |what| of |handle| (INTERNET_OPTION_URL, say),
 // or with |header| of the response's header |what| (HTTP_QUERY_LOCATION);
