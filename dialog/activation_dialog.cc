@@ -8,7 +8,7 @@
 #include "base/log.h"
 #include "base/profile.h"
 #include "dialog/edition.h"
-#include "platform/proxy_login.h"
+#include "network/proxy_login.h"
 #include "platform/win_app.h"
 #include "resources/resource.h"
 

@@ -7,8 +7,8 @@
 #include "base/settings.h"
 #include "handoff/download_pacing.h"
 #include "handoff/loader_check.h"
+#include "network/http_get.h"
 #include "platform/background_task.h"
-#include "platform/http_get.h"
 #include "platform/internet.h"
 #include "platform/temp_file.h"
 

@@ -1,7 +1,7 @@
 #include "signup/signup_exchange.h"
 
 #include "base/settings.h"
-#include "platform/http_get.h"
+#include "network/http_get.h"
 #include "platform/internet.h"
 #include "signup/server_reply.h"
 

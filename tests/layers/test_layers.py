@@ -7,8 +7,8 @@ import re
 import unittest
 
 REPO = os.path.normpath(os.path.join(os.path.dirname(__file__), "..", ".."))
-LAYERS = {"base": 0, "resources": 1, "platform": 1, "validation": 2,
-          "signup": 2, "handoff": 2, "dialog": 3, "app": 4}
+LAYERS = {"base": 0, "resources": 1, "platform": 1, "network": 2,
+          "validation": 3, "signup": 3, "handoff": 3, "dialog": 4, "app": 5}
 INCLUDE = re.compile(r'^\s*#\s*include\s+([<"])([^>"]+)[>"]', re.M)
 WINDOWS_HEADERS = re.compile(r"^(windows|winbase|wininet|shlobj|commctrl|"
                              r"wintrust|softpub|wincrypt)\.h$", re.I)

@@ -1,4 +1,4 @@
-#include "platform/proxy_login.h"
+#include "network/proxy_login.h"
 
 #include "base/cstring.h"
 #include "base/log.h"

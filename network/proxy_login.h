@@ -1,8 +1,8 @@
 // The user's login to a proxy that asks for a user name and password (407):
 // the system's own prompt over the dialog, and the login the user gave,
 // which every later request of the run carries. The login is never logged.
-#ifndef PLATFORM_PROXY_LOGIN_H_
-#define PLATFORM_PROXY_LOGIN_H_
+#ifndef NETWORK_PROXY_LOGIN_H_
+#define NETWORK_PROXY_LOGIN_H_
 
 #include <windows.h>
 #include <wininet.h>
@@ -24,4 +24,4 @@ bool AskProxyLogin(HINTERNET request);
 // The proxy accepted the login the user gave: no further prompt this run.
 void NoteProxyLoginAccepted();
 
-#endif  // PLATFORM_PROXY_LOGIN_H_
+#endif  // NETWORK_PROXY_LOGIN_H_

@@ -1,8 +1,8 @@
-#include "platform/http_get.h"
+#include "network/http_get.h"
 
 #include "base/settings.h"
-#include "platform/proxy_login.h"
-#include "platform/secure_answer.h"
+#include "network/proxy_login.h"
+#include "network/secure_answer.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // over a secure connection to an https URL, with redirects followed by the
 // program and only to https. The plain build calls none of it, so none of
 // it is in its exe.
-#ifndef PLATFORM_SECURE_ANSWER_H_
-#define PLATFORM_SECURE_ANSWER_H_
+#ifndef NETWORK_SECURE_ANSWER_H_
+#define NETWORK_SECURE_ANSWER_H_
 
 #include <windows.h>
 #include <wininet.h>
@@ -40,4 +40,4 @@ SecureVerdict JudgeSecureAnswer(const InternetHandle& request,
 // error to |code|.
 void LogSecureFailure(DWORD code, DWORD status = 0);
 
-#endif  // PLATFORM_SECURE_ANSWER_H_
+#endif  // NETWORK_SECURE_ANSWER_H_

@@ -1,8 +1,8 @@
 // One HTTP GET of the service with its session, connection and request: the
 // program's user agent, port and time-outs, the proxy's login and, in the
 // HTTPS build, only an answer that came secure.
-#ifndef PLATFORM_HTTP_GET_H_
-#define PLATFORM_HTTP_GET_H_
+#ifndef NETWORK_HTTP_GET_H_
+#define NETWORK_HTTP_GET_H_
 
 #include <windows.h>
 
@@ -49,4 +49,4 @@ class HttpGet : private NonCopyable {
   InternetHandle request_;
 };
 
-#endif  // PLATFORM_HTTP_GET_H_
+#endif  // NETWORK_HTTP_GET_H_

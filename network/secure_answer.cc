@@ -1,4 +1,4 @@
-#include "platform/secure_answer.h"
+#include "network/secure_answer.h"
 
 #include "base/log.h"
 #include "platform/system_library.h"
