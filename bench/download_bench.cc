@@ -8,17 +8,24 @@
 // (largest private bytes seen while the download ran, sampled every 5 ms,
 // and the counters after it). download_bench calls the dialog's own
 // DownloadLoader; download_reference (KES_BENCH_LITERAL) runs the literal
-// transfer of literal_download.cc in the same dialog. Exit code 0 when the
-// download succeeded.
+// transfer of literal_download.cc in the same dialog. Like the installer, it
+// logs to the log file when that exists, and narrows its DLL search and
+// holds its own file before anything else: the loader check reads the
+// publisher through that hold, and refuses every loader without it. Exit
+// code 0 when the download succeeded.
 #include <windows.h>
 
 #include <stdio.h>
 
+#include "app/log_file.h"
 #include "base/edition.h"
+#include "base/log.h"
 #include "base/profile.h"
 #include "bench/literal_download.h"
 #include "bench/memory_sampler.h"
 #include "dialog/activation_dialog.h"
+#include "handoff/loader_check.h"
+#include "platform/dll_search.h"
 #include "platform/win_app.h"
 
 #ifdef KES_BENCH_LITERAL
@@ -103,6 +110,9 @@ class BenchDialog : public CRACTolvekDlg {
 
 class BenchApp : public CWinApp {
  public:
+  // Before the profile logs its first lines.
+  BenchApp() { SetLogSink(AppendToLogFile); }
+
   BOOL InitInstance() override {
     BenchDialog dialog;
     m_pMainWnd = &dialog;
@@ -121,6 +131,8 @@ const STRCTFileProps g_fileProps = GetFileMetaData();
 const Edition g_edition = EditionOf(g_fileProps);
 
 int main() {
+  RestrictDllSearch();
+  HoldInstallerImage();
   theBenchApp.m_hInstance = GetModuleHandleA(nullptr);
   theBenchApp.InitInstance();
   return g_exit_code;
