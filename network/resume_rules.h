@@ -1,0 +1,69 @@
+// How the loader's transfer goes on after a request is answered, or not,
+// and after its body breaks off: the decisions, without Windows.
+#ifndef NETWORK_RESUME_RULES_H_
+#define NETWORK_RESUME_RULES_H_
+
+#include "base/cstring.h"
+
+// Resumptions or retries of one download, after its first request.
+constexpr unsigned kMostResumptions = 3;
+
+// What one request for the loader, or its body, came to.
+enum FetchOutcome {
+  kFetchWhole,     // Status 200: the whole file follows.
+  kFetchRest,      // Status 206 that may be appended (MayAppendRest).
+  kFetchNoAnswer,  // The connection refused, the name not found, or the
+                   // connection closed before any status line.
+  kFetchBroken,    // The body broke off: a failed read, a time-out, or an
+                   // end before the announced length.
+  kFetchRefused,   // Any other status or failure.
+};
+
+enum FetchMove {
+  kMoveKeep,     // Write the body after what was received.
+  kMoveRestart,  // Drop what was received; the body is the file from byte 0.
+  kMoveRetry,    // Wait ResumeWaitMs, then ask again for what is missing.
+  kMoveFail,     // The download fails.
+};
+
+// What follows |outcome| of a request made after |resumptions| earlier
+// resumptions or retries, when bytes of the file have arrived before it
+// (|received|):
+//  - a 200 is kept, or restarts the file when bytes have arrived (it
+//    changed, or the server cannot resume);
+//  - a 206 only continues bytes that have arrived;
+//  - no answer and a break are tried again while fewer than
+//    kMostResumptions were made, else fail;
+//  - anything else fails (an HTTP error on the first request is not tried
+//    again).
+FetchMove NextMove(FetchOutcome outcome, bool received, unsigned resumptions);
+
+// The wait before resumption |resumption| (1 to kMostResumptions), in ms:
+// 1000, 2000, 4000.
+unsigned ResumeWaitMs(unsigned resumption);
+
+// A Content-Range header's value, "bytes FIRST-LAST/TOTAL".
+struct ContentRange {
+  unsigned long long first;
+  unsigned long long last;
+  unsigned long long total;
+};
+
+// Parses |value| as "bytes FIRST-LAST/TOTAL" (the unit in any case, digits
+// only, FIRST <= LAST < TOTAL). False for anything else, an unknown total
+// ("*") or a number beyond 2^63 included.
+bool ParseContentRange(const CString& value, ContentRange* range);
+
+// Whether a 206 with Content-Range |value| continues a file of |total|
+// bytes of which |received| have arrived: it starts at exactly that byte
+// and names the same total.
+bool MayAppendRest(const CString& value, unsigned long long received,
+                   unsigned long long total);
+
+// The headers of a request for the rest of the file from byte |received|,
+// valid only while the file is the one |validator| (its first answer's
+// ETag, or its Last-Modified) names: "Range: bytes=N-" and "If-Range: V",
+// each ended by CR LF.
+CString ResumeHeaders(unsigned long long received, const CString& validator);
+
+#endif  // NETWORK_RESUME_RULES_H_

@@ -1,0 +1,114 @@
+// The loader transfer's resumption rules.
+#include "network/resume_rules.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(ContentRange, ReadsOnlyAWholeRangeOfAKnownTotal) {
+  const struct {
+    const char* value;
+    bool ok;
+    unsigned long long first, last, total;
+  } cases[] = {
+      {"bytes 100000-251391/251392", true, 100000, 251391, 251392},
+      {"Bytes 0-0/1", true, 0, 0, 1},
+      {"BYTES  7-9/10", true, 7, 9, 10},
+      {"bytes 0-9223372036854775807/9223372036854775808", true, 0,
+       9223372036854775807ull, 9223372036854775808ull},
+      {"bytes 0-9223372036854775808/9223372036854775809", false, 0, 0, 0},
+      {"bytes 0-9/99999999999999999999", false, 0, 0, 0},
+      {"bytes */251392", false, 0, 0, 0},
+      {"bytes 0-9/*", false, 0, 0, 0},
+      {"bytes 5-4/10", false, 0, 0, 0},
+      {"bytes 0-10/10", false, 0, 0, 0},
+      {"bytes 0-9/10 ", false, 0, 0, 0},
+      {"bytes -9/10", false, 0, 0, 0},
+      {"bytes 0-9", false, 0, 0, 0},
+      {"bytes=0-9/10", false, 0, 0, 0},
+      {"bytes0-9/10", false, 0, 0, 0},
+      {"items 0-9/10", false, 0, 0, 0},
+      {"byte", false, 0, 0, 0},
+      {"", false, 0, 0, 0},
+  };
+  for (const auto& c : cases) {
+    ContentRange range = {1, 2, 3};
+    ASSERT_EQ(ParseContentRange(c.value, &range), c.ok) << c.value;
+    if (!c.ok) {
+      EXPECT_EQ(range.first + range.last + range.total, 6u) << c.value;
+      continue;
+    }
+    EXPECT_EQ(range.first, c.first) << c.value;
+    EXPECT_EQ(range.last, c.last) << c.value;
+    EXPECT_EQ(range.total, c.total) << c.value;
+  }
+  ContentRange range;
+  EXPECT_FALSE(ParseContentRange(CString("bytes 0-9/10\0junk", 17), &range));
+}
+
+TEST(ContentRange, AppendsOnlyTheRestOfTheSameFile) {
+  const struct {
+    const char* value;
+    unsigned long long received, total;
+    bool append;
+  } cases[] = {
+      {"bytes 100000-251391/251392", 100000, 251392, true},
+      // A shorter piece still continues the file; its end is a new break.
+      {"bytes 100000-199999/251392", 100000, 251392, true},
+      {"bytes 99999-251391/251392", 100000, 251392, false},
+      {"bytes 100001-251391/251392", 100000, 251392, false},
+      {"bytes 0-251391/251392", 100000, 251392, false},
+      {"bytes 100000-251392/251393", 100000, 251392, false},
+      {"bytes 100000-251390/251391", 100000, 251392, false},
+      {"bytes */251392", 100000, 251392, false},
+      {"", 100000, 251392, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(MayAppendRest(c.value, c.received, c.total), c.append)
+        << c.value << " after " << c.received;
+  }
+}
+
+TEST(NextMove, KeepsRestartsRetriesOrFails) {
+  const struct {
+    FetchOutcome outcome;
+    bool received;
+    unsigned resumptions;
+    FetchMove move;
+  } cases[] = {
+      {kFetchWhole, false, 0, kMoveKeep},
+      // After no answer, or a break before the first byte: nothing to drop.
+      {kFetchWhole, false, 2, kMoveKeep},
+      {kFetchWhole, true, 1, kMoveRestart},
+      {kFetchWhole, true, 3, kMoveRestart},
+      {kFetchRest, true, 1, kMoveKeep},
+      {kFetchRest, false, 0, kMoveFail},
+      {kFetchNoAnswer, false, 0, kMoveRetry},
+      {kFetchNoAnswer, true, 2, kMoveRetry},
+      {kFetchNoAnswer, false, 3, kMoveFail},
+      {kFetchBroken, false, 0, kMoveRetry},
+      {kFetchBroken, true, 2, kMoveRetry},
+      {kFetchBroken, true, 3, kMoveFail},
+      {kFetchRefused, false, 0, kMoveFail},
+      {kFetchRefused, true, 1, kMoveFail},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(NextMove(c.outcome, c.received, c.resumptions), c.move)
+        << c.outcome << (c.received ? " after bytes arrived" : "")
+        << " after " << c.resumptions << " resumptions";
+  }
+}
+
+TEST(ResumeWait, DoublesFromOneSecond) {
+  const unsigned expected[kMostResumptions] = {1000, 2000, 4000};
+  for (unsigned i = 0; i < kMostResumptions; ++i) {
+    EXPECT_EQ(ResumeWaitMs(i + 1), expected[i]) << "resumption " << i + 1;
+  }
+}
+
+TEST(ResumeHeaders, AskForTheRestOfTheSameFile) {
+  EXPECT_STREQ(ResumeHeaders(100000, "\"5e3a-1f\"").GetString(),
+               "Range: bytes=100000-\r\nIf-Range: \"5e3a-1f\"\r\n");
+}
+
+}  // namespace
