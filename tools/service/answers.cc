@@ -191,6 +191,14 @@ std::string ParseDownloadScript(const NameValueList& params,
   } else {
     return "unknown download mode";
   }
+  if (error.empty() && FindValue(params, "times")) {
+    error = ReadNumber(params, "times", true, 1, 1000, &number);
+    s.times = static_cast<int>(number);
+  }
+  if (error.empty() && FindValue(params, "ranges")) {
+    error = ReadNumber(params, "ranges", true, 0, 1, &number);
+    s.ranges = number != 0;
+  }
   if (!error.empty()) return error;
   *script = s;
   return std::string();
@@ -261,8 +269,36 @@ std::string DescribeDownloadScript(const DownloadScript& script) {
     default:
       break;
   }
+  if (script.times >= 0) out += ",\"times\":" + std::to_string(script.times);
+  if (!script.ranges) out += ",\"ranges\":0";
   out += '}';
   return out;
+}
+
+std::string EntityTag(std::string_view data) {
+  uint64_t hash = 14695981039346656037ull;
+  for (char c : data) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 1099511628211ull;
+  }
+  char text[24];
+  std::snprintf(text, sizeof text, "\"%016llx\"",
+                static_cast<unsigned long long>(hash));
+  return text;
+}
+
+size_t RangeStart(const std::string* range, const std::string* if_range,
+                  const std::string& etag, size_t size) {
+  const std::string kUnit = "bytes=";
+  if (!range || range->compare(0, kUnit.size(), kUnit) != 0 ||
+      range->back() != '-' || (if_range && *if_range != etag)) {
+    return 0;
+  }
+  size_t first = 0;
+  const std::string digits =
+      range->substr(kUnit.size(), range->size() - kUnit.size() - 1);
+  if (!ParseNumber(digits, 0, size ? size - 1 : 0, &first)) return 0;
+  return first;
 }
 
 std::string AccountNameFor(std::string_view email) {

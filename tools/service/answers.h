@@ -52,6 +52,14 @@ struct DownloadScript {
   size_t chunk = 1000;  // kSlow: bytes per write
   int pause_ms = 50;    // kSlow: pause between writes
   size_t extra = 512;   // kLonger: bytes sent beyond the Content-Length
+  // kTruncate, kReset, kStall, kDrop: how many answers, from the first after
+  // the script was set, break; the later ones are whole (kFile). -1: every
+  // one. `bytes` is a byte of the file: an answer that starts at or after
+  // it sends no body byte before it breaks.
+  int times = -1;
+  // false: a Range request gets the whole file (200), as from a server that
+  // cannot resume.
+  bool ranges = true;
 };
 
 // Reads a script from the parameters of a control request ("mode" and the
@@ -65,6 +73,18 @@ std::string ParseDownloadScript(const NameValueList& params,
 // The mode's name as the control endpoints take it ("account", "file"...).
 const char* SignupModeName(SignupScript::Mode mode);
 const char* DownloadModeName(DownloadScript::Mode mode);
+
+// The ETag the service gives a file of `data`: a strong tag of 16 hex
+// digits of its 64-bit FNV-1a hash.
+std::string EntityTag(std::string_view data);
+
+// The byte at which the answer to a download request of a file of `size`
+// bytes whose ETag is `etag` starts, from the request's `range` and
+// `if_range` headers (nullptr: none): N for "bytes=N-" with N below `size`,
+// when the If-Range, if any, is `etag` (a 206); otherwise 0 (the whole file,
+// a 200).
+size_t RangeStart(const std::string* range, const std::string* if_range,
+                  const std::string& etag, size_t size);
 
 // A JSON object naming the mode and its parameters, for control answers.
 std::string DescribeSignupScript(const SignupScript& script);

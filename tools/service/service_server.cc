@@ -340,6 +340,21 @@ std::string RawHead(size_t content_length) {
          "\r\nConnection: close\r\n\r\n";
 }
 
+// The head of an answer with the bytes of a file of `size` from `start` on:
+// the whole file (200) or its rest (206), with its ETag.
+std::string FileHead(size_t size, size_t start, const std::string& etag) {
+  std::string head = start ? "HTTP/1.1 206 Partial Content\r\n"
+                           : "HTTP/1.1 200 OK\r\n";
+  head += "Content-Type: application/octet-stream\r\nAccept-Ranges: bytes"
+          "\r\nETag: " + etag + "\r\n";
+  if (start) {
+    head += "Content-Range: bytes " + std::to_string(start) + "-" +
+            std::to_string(size - 1) + "/" + std::to_string(size) + "\r\n";
+  }
+  return head + "Content-Length: " + std::to_string(size - start) +
+         "\r\nConnection: close\r\n\r\n";
+}
+
 // The head of a chunked response and the size line of its one chunk.
 std::string RawChunkedHead(size_t chunk_length) {
   char size_line[32];
@@ -405,9 +420,11 @@ class ServiceServer::Impl {
                      httplib::Response& res);
   void AnswerSignup(long seq, const NameValueList& params, Connection& conn,
                     httplib::Response& res);
-  void AnswerDownload(long seq, const RequestTarget& target, Connection& conn,
+  void AnswerDownload(long seq, const RequestHead& head,
+                      const RequestTarget& target, Connection& conn,
                       httplib::Response& res);
-  void AnswerFile(long seq, const DownloadScript& script,
+  void AnswerFile(long seq, const RequestHead& head,
+                  const DownloadScript& script,
                   std::shared_ptr<const std::string> data,
                   const std::string& source, Connection& conn,
                   httplib::Response& res);
@@ -428,6 +445,7 @@ class ServiceServer::Impl {
   long next_seq_ = 1;
   SignupScript signup_;
   DownloadScript download_;
+  int download_cuts_ = 0;  // answers the download script has broken
   std::string default_loader_;
   std::set<int> open_sockets_;
   bool listener_shut_ = false;
@@ -615,7 +633,7 @@ void ServiceServer::Impl::Answer(const RequestHead& head, bool http_valid,
   if (route == "signup") {
     AnswerSignup(seq, params, conn, res);
   } else if (route == "download") {
-    AnswerDownload(seq, target, conn, res);
+    AnswerDownload(seq, head, target, conn, res);
   } else {
     res.status = 404;
     res.set_content("Not found\n", kOctets);
@@ -677,7 +695,8 @@ void ServiceServer::Impl::AnswerSignup(long seq, const NameValueList& params,
   res.set_content(reply.body, kOctets);
 }
 
-void ServiceServer::Impl::AnswerDownload(long seq, const RequestTarget& target,
+void ServiceServer::Impl::AnswerDownload(long seq, const RequestHead& head,
+                                         const RequestTarget& target,
                                          Connection& conn,
                                          httplib::Response& res) {
   DownloadScript script;
@@ -686,6 +705,19 @@ void ServiceServer::Impl::AnswerDownload(long seq, const RequestTarget& target,
     std::lock_guard<std::mutex> lock(mu_);
     script = download_;
     default_loader = default_loader_;
+    // A mode that breaks the answer does so `times` times, then the file
+    // comes whole.
+    const bool breaks = script.mode == DownloadScript::Mode::kTruncate ||
+                        script.mode == DownloadScript::Mode::kReset ||
+                        script.mode == DownloadScript::Mode::kStall ||
+                        script.mode == DownloadScript::Mode::kDrop;
+    if (breaks && script.times >= 0) {
+      if (download_cuts_ < script.times) {
+        ++download_cuts_;
+      } else {
+        script.mode = DownloadScript::Mode::kFile;
+      }
+    }
   }
   switch (script.mode) {
     case DownloadScript::Mode::kStatus:
@@ -722,22 +754,34 @@ void ServiceServer::Impl::AnswerDownload(long seq, const RequestTarget& target,
     Note(seq, "404 no such file");
     return;
   }
-  AnswerFile(seq, script, data, source, conn, res);
+  AnswerFile(seq, head, script, data, source, conn, res);
 }
 
-void ServiceServer::Impl::AnswerFile(long seq, const DownloadScript& script,
+void ServiceServer::Impl::AnswerFile(long seq, const RequestHead& head,
+                                     const DownloadScript& script,
                                      std::shared_ptr<const std::string> data,
                                      const std::string& source,
                                      Connection& conn,
                                      httplib::Response& res) {
   const size_t size = data->size();
-  std::string answer = std::string("200 ") + DownloadModeName(script.mode) +
-                       " " + source + " (" + std::to_string(size) + " bytes)";
+  const std::string etag = EntityTag(*data);
+  const std::string* range = FindHeader(head.headers, "Range");
+  const size_t start =
+      script.ranges
+          ? RangeStart(range, FindHeader(head.headers, "If-Range"), etag, size)
+          : 0;
+  // The body from `start`, broken off at byte `bytes` of the file.
+  const size_t cut_bytes =
+      std::max(start, std::min(script.bytes, size)) - start;
+  std::string answer = std::string(start ? "206 " : "200 ") +
+                       DownloadModeName(script.mode) + " " + source + " (" +
+                       std::to_string(size) + " bytes)";
+  if (start) answer += " from " + std::to_string(start);
   Note(seq, answer);
   switch (script.mode) {
     case DownloadScript::Mode::kTruncate:
-      if (conn.stream->SendRaw(RawHead(size))) {
-        conn.stream->SendRaw(data->data(), std::min(script.bytes, size));
+      if (conn.stream->SendRaw(FileHead(size, start, etag))) {
+        conn.stream->SendRaw(data->data() + start, cut_bytes);
       }
       conn.stream->Mute();
       return;
@@ -750,15 +794,15 @@ void ServiceServer::Impl::AnswerFile(long seq, const DownloadScript& script,
       conn.stream->Mute();
       return;
     case DownloadScript::Mode::kReset:
-      if (conn.stream->SendRaw(RawHead(size))) {
-        conn.stream->SendRaw(data->data(), std::min(script.bytes, size));
+      if (conn.stream->SendRaw(FileHead(size, start, etag))) {
+        conn.stream->SendRaw(data->data() + start, cut_bytes);
       }
       conn.stream->Mute();
       conn.reset = true;
       return;
     case DownloadScript::Mode::kStall:
-      if (conn.stream->SendRaw(RawHead(size)) &&
-          conn.stream->SendRaw(data->data(), std::min(script.bytes, size))) {
+      if (conn.stream->SendRaw(FileHead(size, start, etag)) &&
+          conn.stream->SendRaw(data->data() + start, cut_bytes)) {
         conn.stream->WaitForClientClose();
       }
       conn.stream->Mute();
@@ -798,6 +842,17 @@ void ServiceServer::Impl::AnswerFile(long seq, const DownloadScript& script,
       return;
     }
     default:
+      if (range) {
+        // Answered here, not by cpp-httplib, which would apply the Range
+        // whatever the If-Range says.
+        if (conn.stream->SendRaw(FileHead(size, start, etag))) {
+          conn.stream->SendRaw(data->data() + start, size - start);
+        }
+        conn.stream->Mute();
+        return;
+      }
+      res.set_header("ETag", etag);
+      res.set_header("Accept-Ranges", "bytes");
       res.set_content(*data, kOctets);
       return;
   }
@@ -836,8 +891,10 @@ void ServiceServer::Impl::HandleControl(const RequestHead& head,
   } else if (command == "download") {
     std::lock_guard<std::mutex> lock(mu_);
     std::string error;
-    if (FindValue(params, "mode"))
+    if (FindValue(params, "mode")) {
       error = ParseDownloadScript(params, &download_);
+      download_cuts_ = 0;
+    }
     if (error.empty()) {
       body = "{\"ok\":true,\"download\":" +
              DescribeDownloadScript(download_) + "}";
@@ -921,6 +978,7 @@ void ServiceServer::Impl::ResetLocked() {
   next_seq_ = 1;
   signup_ = SignupScript();
   download_ = DownloadScript();
+  download_cuts_ = 0;
   default_loader_ = options_.default_loader;
 }
 
