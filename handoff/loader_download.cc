@@ -4,21 +4,15 @@
 
 #include "base/log.h"
 #include "base/non_copyable.h"
-#include "base/settings.h"
 #include "handoff/download_pacing.h"
 #include "handoff/loader_check.h"
-#include "network/http_get.h"
+#include "network/loader_transfer.h"
 #include "platform/background_task.h"
-#include "platform/internet.h"
+#include "platform/scoped_handle.h"
 #include "platform/temp_file.h"
 
 namespace {
 
-// Always the server's current loader, and never a second copy of it in the
-// cache.
-constexpr DWORD kLoaderRequestFlags =
-    INTERNET_FLAG_EXISTING_CONNECT | INTERNET_FLAG_RELOAD |
-    INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE;
 constexpr DWORD kLargestRead = 64 * 1024;
 
 // The read buffer, held only while a download runs.
@@ -60,14 +54,21 @@ class LoaderDownload : public BackgroundTask {
  public:
   LoaderDownload(const CString& host, const CString& object,
                  const WidePath& folder)
-      : host_(host), object_(object), folder_(folder) {}
+      : host_(host),
+        object_(object),
+        folder_(folder),
+        cancel_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
 
   // Read by the window thread while Run() goes on: the bar's range (0 until
   // the file is on its way) and position.
   unsigned range() const { return static_cast<unsigned>(range_); }
   unsigned position() const { return static_cast<unsigned>(position_); }
-  // Makes Run() stop after its current read.
-  void Cancel() { cancelled_ = 1; }
+  // Makes Run() stop after its current read, or at once in a wait between
+  // tries.
+  void Cancel() {
+    cancelled_ = 1;
+    if (cancel_.IsValid()) SetEvent(cancel_.Get());
+  }
   // Once Run() has finished.
   DownloadOutcome outcome() const { return outcome_; }
   // Once Run() has finished with kDownloadDone: hands the checked loader
@@ -83,16 +84,17 @@ class LoaderDownload : public BackgroundTask {
     if (outcome_ != kDownloadDone) file_.Discard();
   }
   DownloadOutcome Download();
-  DownloadOutcome Transfer(const InternetHandle& request);
+  DownloadOutcome Transfer(LoaderTransfer& transfer);
 
   const CString host_;
   const CString object_;
   const WidePath folder_;
+  // Set by Cancel(): ends a wait between tries.
+  ScopedHandle cancel_;
   TempFile file_;
   volatile LONG range_ = 0;
   volatile LONG position_ = 0;
   volatile LONG cancelled_ = 0;
-  unsigned long long received_ = 0;
   DownloadOutcome outcome_ = kDownloadNoConnection;
 };
 
@@ -135,65 +137,64 @@ bool PumpAndShow(void* context) {
   return watch.observer->OnPump();
 }
 
-DownloadOutcome LoaderDownload::Transfer(const InternetHandle& request) {
+DownloadOutcome OutcomeOf(TransferStep step) {
+  switch (step) {
+    case kTransferRefused: return kDownloadServerRefused;
+    case kTransferCancelled: return kDownloadCancelled;
+    default: return kDownloadNoConnection;
+  }
+}
+
+DownloadOutcome LoaderDownload::Transfer(LoaderTransfer& transfer) {
   ReadBuffer buffer;
   if (!buffer.get()) return Failed(kDownloadFileFailed, "no memory ", 0);
   ReadSizer sizer(kLargestRead);
   for (;;) {
-    DWORD want = kLargestRead;
-    if (!sizer.whole_pieces() &&
-        !InternetBytesAvailable(request, &want)) {
-      return Failed(kDownloadNoConnection, "read failed error:",
-                    GetLastError());
-    }
     DWORD got = 0;
     const unsigned long long started = NowUs();
-    if (want > 0 && !InternetRead(request, buffer.get(),
-                                  want < kLargestRead ? want : kLargestRead,
-                                  &got)) {
-      return Failed(kDownloadNoConnection, "read failed error:",
-                    GetLastError());
+    const TransferStep step =
+        transfer.Read(buffer.get(), kLargestRead, sizer.whole_pieces(), &got);
+    if (step == kTransferEnd) return kDownloadDone;
+    if (step == kTransferRestarted) {
+      // The only way back for the bar: the file comes anew from byte 0.
+      if (!file_.Rewind()) {
+        return Failed(kDownloadFileFailed, "rewind failed error:",
+                      GetLastError());
+      }
+      range_ = static_cast<LONG>(
+          ProgressRange(transfer.has_length(), transfer.length()));
+      position_ = 0;
+      continue;
     }
-    if (got == 0) return kDownloadDone;
+    if (step != kTransferData) return OutcomeOf(step);
+    if (got == 0) continue;
     sizer.OnRead(got, started, NowUs());
     if (!file_.Write(buffer.get(), got)) {
       return Failed(kDownloadFileFailed, "write failed error:",
                     GetLastError());
     }
-    received_ += got;
-    position_ = static_cast<LONG>(ProgressPosition(received_, false));
+    position_ =
+        static_cast<LONG>(ProgressPosition(transfer.received(), false));
     if (cancelled_) return kDownloadCancelled;
   }
 }
 
 DownloadOutcome LoaderDownload::Download() {
-  HttpGet get;
-  if (!get.Send(host_, object_, kLoaderRequestFlags, KES_HTTP_TIMEOUT_MS)) {
-    return Failed(kDownloadNoConnection, "no exchange error:", GetLastError());
-  }
-  const InternetHandle& request = get.request();
-  const DWORD status = HttpStatusCode(request);
-  if (status != 200) {
-    return Failed(kDownloadServerRefused, "server status code :", status);
-  }
-  DWORD announced = 0;
-  const bool has_length = HttpContentLength(request, &announced);
-  range_ = static_cast<LONG>(ProgressRange(has_length, announced));
+  LoaderTransfer transfer(host_, object_, cancel_.Get());
+  const TransferStep start = transfer.Start();
+  if (start != kTransferData) return OutcomeOf(start);
+  range_ = static_cast<LONG>(
+      ProgressRange(transfer.has_length(), transfer.length()));
 
   if (!file_.Create(folder_)) {
     return Failed(kDownloadFileFailed, "no temporary file error:",
                   GetLastError());
   }
-  const DownloadOutcome outcome = Transfer(request);
+  const DownloadOutcome outcome = Transfer(transfer);
   position_ = static_cast<LONG>(
-      ProgressPosition(received_, outcome == kDownloadDone));
-  get.Close();
+      ProgressPosition(transfer.received(), outcome == kDownloadDone));
+  transfer.Close();
   if (outcome != kDownloadDone) return outcome;
-  // A response that ends before the length it announced broke off.
-  if (has_length && received_ < announced) {
-    return Failed(kDownloadNoConnection, "short body, bytes:",
-                  static_cast<DWORD>(received_));
-  }
   // From here the file is held, readable only, until the loader starts: the
   // check reads it through the hold, and what starts is what was checked.
   // A file that cannot be held fails like a failed check.

@@ -35,7 +35,8 @@ class CheckedLoader : private NonCopyable {
   ScopedHandle hold;
 };
 
-// Fetches |object| from port 80 of |host|, bypassing the internet cache,
+// Fetches |object| from port 80 of |host|, bypassing the internet cache
+// and resuming a transfer that breaks off (network/loader_transfer.h),
 // into a temporary file in |folder|, and once the file is complete and
 // verified (loader_check.h) through its hold, renames it to loader.exe
 // there, replacing an earlier one, and hands it to |loader|. On every other

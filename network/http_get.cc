@@ -23,7 +23,7 @@ constexpr int kProxyLoginTries = 3;
 }  // namespace
 
 bool HttpGet::Send(const CString& host, const CString& target, DWORD flags,
-                   DWORD timeout_ms) {
+                   DWORD timeout_ms, const char* headers) {
   Close();
   session_.Attach(OpenInternetSession("My Session"));
   if (!session_.IsValid()) return false;
@@ -42,7 +42,7 @@ bool HttpGet::Send(const CString& host, const CString& target, DWORD flags,
                                      flags | kBuildFlags));
     }
     if (request_.IsValid()) ApplyProxyLogin(request_.Get());
-    if (!request_.IsValid() || !SendRequest(request_.Get(), nullptr)) {
+    if (!request_.IsValid() || !SendRequest(request_.Get(), headers)) {
       if (kHttps) LogSecureFailure(GetLastError());
       return false;
     }

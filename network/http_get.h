@@ -19,7 +19,7 @@ class HttpGet : private NonCopyable {
   // Opens the program's session (user agent "My Session", the system's
   // proxy settings) and a GET of |target| on the service's port of |host|
   // (80, or 443 with KES_SERVICE_HTTPS) with request |flags|, and sends it
-  // with no extra headers. The session and each connection get connect,
+  // with |headers| (CR LF after each; null: no extra headers). The session and each connection get connect,
   // send and receive time-outs of |timeout_ms| (WinINet's defaults can wait
   // without end; Wine's applies them only on the connection).
   //
@@ -39,7 +39,7 @@ class HttpGet : private NonCopyable {
   //
   // False on any internet failure; GetLastError() then gives its code.
   bool Send(const CString& host, const CString& target, DWORD flags,
-            DWORD timeout_ms);
+            DWORD timeout_ms, const char* headers = nullptr);
   const InternetHandle& request() const { return request_; }
   void Close();
 

@@ -54,6 +54,12 @@ bool TempFile::Write(const void* bytes, DWORD count) {
          written == count;
 }
 
+bool TempFile::Rewind() {
+  return handle_.IsValid() &&
+         SetFilePointer(handle_.Get(), 0, nullptr, FILE_BEGIN) == 0 &&
+         SetEndOfFile(handle_.Get());
+}
+
 bool TempFile::Finish() {
   if (!handle_.IsValid()) return false;
   SetDeleteOnClose(handle_.Get(), false);

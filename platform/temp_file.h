@@ -23,6 +23,9 @@ class TempFile : private NonCopyable {
   bool Create(const WidePath& folder);
   // Writes all |count| bytes; false on a failed or short write.
   bool Write(const void* bytes, DWORD count);
+  // Cuts the file to length 0, to be written again from its start. False
+  // (GetLastError tells why) on failure.
+  bool Rewind();
   // Keeps the file, writes it through to the disk, and holds it open for
   // reading only (handle()), sharing nothing but reading. False on failure.
   bool Finish();

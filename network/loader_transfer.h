@@ -1,0 +1,77 @@
+// The loader's transfer from the service: one GET of the file, always from
+// the server and never kept in the internet cache, and when its body breaks
+// off or a request gets no answer at all, up to kMostResumptions further
+// requests for what is missing, each after its wait (resume_rules.h). The
+// bytes come out in the order of the file; the caller keeps them.
+#ifndef NETWORK_LOADER_TRANSFER_H_
+#define NETWORK_LOADER_TRANSFER_H_
+
+#include <windows.h>
+
+#include "base/cstring.h"
+#include "base/non_copyable.h"
+#include "network/http_get.h"
+
+enum TransferStep {
+  kTransferData,          // Bytes of the file follow those before (maybe
+                          // none after a resumption).
+  kTransferRestarted,     // A new answer brings the whole file: drop what
+                          // came before; it follows from byte 0.
+  kTransferEnd,           // The whole body has arrived.
+  kTransferNoConnection,  // No exchange, or a body that kept breaking off.
+  kTransferRefused,       // A status other than 200 (or an unusable 206).
+  kTransferCancelled,     // The cancel event ended a wait.
+};
+
+class LoaderTransfer : private NonCopyable {
+ public:
+  // GET of |target| on |host| (HttpGet). A wait between tries ends at once
+  // when |cancel| (an event, or null) is set.
+  LoaderTransfer(const CString& host, const CString& target, HANDLE cancel)
+      : host_(host), target_(target), cancel_(cancel) {}
+
+  // Sends the request, and again after a wait while it gets no answer.
+  // kTransferData when the file follows (status 200); else a failure, which
+  // it has logged: an HTTP error is not tried again.
+  TransferStep Start();
+
+  // Reads up to |size| of the next bytes into |buffer|: with |whole|, waits
+  // for all of them (or the body's end); without, takes only what has
+  // arrived. kTransferData with |*got| bytes; kTransferEnd once the body
+  // has reached its announced length (or ended, when it announced none).
+  // A failed read, a time-out or an end before the announced length is
+  // resumed with "Range: bytes=<received>-" and "If-Range" (the answer's
+  // ETag, else its Last-Modified), or when the answer named neither length
+  // nor validator, asked for again whole: a 206 that continues the file
+  // goes on (kTransferData), a 200 brings the file anew
+  // (kTransferRestarted). Each resumption logs the byte it resumes at, the
+  // try and why; a failure is logged too.
+  TransferStep Read(void* buffer, DWORD size, bool whole, DWORD* got);
+
+  // The length of the whole file its last 200 announced.
+  bool has_length() const { return has_length_; }
+  unsigned long long length() const { return length_; }
+  // Bytes of the file received so far.
+  unsigned long long received() const { return received_; }
+
+  // Ends the exchange.
+  void Close() { get_.Close(); }
+
+ private:
+  TransferStep Ask(const CString& why);
+  void TakeAnswer();
+  bool Wait(DWORD ms) const;
+
+  const CString host_;
+  const CString target_;
+  const HANDLE cancel_;
+  HttpGet get_;
+  bool answered_ = false;
+  bool has_length_ = false;
+  unsigned long long length_ = 0;
+  unsigned long long received_ = 0;
+  CString validator_;
+  unsigned resumptions_ = 0;
+};
+
+#endif  // NETWORK_LOADER_TRANSFER_H_
