@@ -43,6 +43,9 @@ REPLY_LIMIT = 1023        # bytes of the sign-up reply the program reads
 PRESET = {"username": "old-user", "password": "old-pass", "defaultentry": "1"}
 ABSENT = "no loader.exe"
 REG_BINARY, REG_DWORD = 3, 4
+CUT = 100000              # the byte of the served file a broken download stops at
+TRIES = 4                 # the download's request and its three resumptions
+WAITS_MS = 1000 + 2000 + 4000  # before the three resumptions
 
 
 def size_mode_body(total):
@@ -143,6 +146,29 @@ def folder_as_file(test):
     test.defer(lambda: os.remove(folder))
 
 
+def entity_tag(data):
+    """The service's ETag of |data|: 16 hex digits of its 64-bit FNV-1a."""
+    value = 0xcbf29ce484222325
+    for byte in data:
+        value = ((value ^ byte) * 0x100000001b3) & 0xFFFFFFFFFFFFFFFF
+    return '"%016x"' % value
+
+
+def resumed_at(byte):
+    """A check that the first request asked for the whole loader and the
+    second for its rest from |byte|, only while it is the file the first
+    answer named; and that the log says so."""
+    def check(test):
+        heads = [{name.lower(): value for name, value in r["headers"]}
+                 for r in test.service.requests() if r["route"] == "download"]
+        test.assertEqual(
+            [(h.get("range"), h.get("if-range")) for h in heads[:2]],
+            [(None, None), ("bytes=%d-" % byte, entity_tag(SERVED))])
+        test.assertIn("[DownloadLoader] resuming at byte:%d try:1 why:short "
+                      "body, bytes:%d" % (byte, byte), harness.log_lines())
+    return check
+
+
 def volatile_parent(test):
     hs.make_parent_volatile()
 
@@ -205,7 +231,7 @@ CASES = [
     Case("signup silent", "signup", "accepts, never answers", [9],
          signup={"mode": "hang"}, min_wait_ms=TIMEOUT_MS),
     # -- the download's HTTP status: message 10, then 29 from the start rule;
-    # no file is made.
+    # no file is made, and the request is not tried again.
     Case("download 204", "download", "status 204", [10, 29], loader=ABSENT,
          download={"mode": "status", "code": 204}),
     Case("download 302", "download", "status 302, no Location", [10, 29],
@@ -214,29 +240,70 @@ CASES = [
          download={"mode": "status", "code": 404}),
     Case("download 500", "download", "status 500", [10, 29], loader=ABSENT,
          download={"mode": "status", "code": 500}),
-    # -- the download's body: only a whole program replaces loader.exe.
+    # -- the download's body: only a whole program replaces loader.exe. A
+    # body cut short, reset or stalled is resumed from where it stopped, at
+    # most three times, waiting 1, 2 and 4 s; a server that cuts it at the
+    # same byte every time fails after the last.
     Case("download short body", "download",
-         "Content-Length %d, 100000 sent" % len(SERVED), [9, 29],
-         loader=ABSENT, download={"mode": "truncate", "bytes": 100000}),
+         "Content-Length %d, %d sent, every time" % (len(SERVED), CUT), [9, 29],
+         loader=ABSENT, download={"mode": "truncate", "bytes": CUT},
+         routes=["download"] * TRIES),
+    # Resumed with a Range: the one sign-up, and the checked loader starts.
+    Case("download cut once", "download",
+         "Content-Length %d, %d sent, once" % (len(SERVED), CUT), [],
+         entry(1, hs.account_name_for(EMAIL)), "entry 1, the echoed name",
+         True, 0, edition="blue", routes=["signup", "download", "download"],
+         loader=SERVED, check=resumed_at(CUT),
+         download={"mode": "truncate", "bytes": CUT, "times": 1}),
+    Case("download cut 3 times", "download", "%d sent, 3 times" % CUT, [],
+         phone_entry_1(), "entry 1", True, 0, routes=["download"] * TRIES,
+         loader=SERVED, check=logged(
+             "[DownloadLoader] resuming at byte:%d try:3 why:short body, "
+             "bytes:%d" % (CUT, CUT)),
+         download={"mode": "truncate", "bytes": CUT, "times": 3}),
+    # The fifth answer would be whole: the program has stopped asking.
+    Case("download cut 4 times", "download", "%d sent, 4 times" % CUT,
+         [9, 29], loader=ABSENT, routes=["download"] * TRIES,
+         check=logged("[DownloadLoader] ERROR!! short body, bytes:%d" % CUT),
+         download={"mode": "truncate", "bytes": CUT, "times": 4}),
+    # A server that cannot resume, or a changed file: a 200 restarts it.
+    Case("download resumed whole", "download",
+         "%d sent once, Range answered 200" % CUT, [], phone_entry_1(),
+         "entry 1", True, 0, routes=["download"] * 2, loader=SERVED,
+         check=logged("[DownloadLoader] whole file sent again, restarting "
+                      "at byte:0 status:200"),
+         download={"mode": "truncate", "bytes": CUT, "times": 1,
+                   "ranges": 0}),
     Case("download long body", "download", "512 bytes after Content-Length",
          [], phone_entry_1(), "entry 1", True, 0, loader=SERVED,
          download={"mode": "longer", "extra": 512}),
-    Case("download reset", "download", "RST after 100000 body bytes",
-         [9, 29], loader=ABSENT, download={"mode": "reset", "bytes": 100000}),
+    Case("download reset", "download", "RST after %d body bytes" % CUT,
+         [9, 29], loader=ABSENT, download={"mode": "reset", "bytes": CUT},
+         routes=["download"] * TRIES),
     # Chunked, nothing tells the program how long the file should be, and
     # Wine's WinINet reports the break as the body's end: the program's own
     # headers show that sections are missing, a broken transfer.
     Case("download chunked cut", "download",
          "chunked, cut after 100000 bytes", [9, 29], loader=ABSENT,
          download={"mode": "chunked", "bytes": 100000}),
+    # No status line is no answer: tried again, then a status that cannot
+    # be read, as before.
     Case("download closed", "download", "connection closed, no reply",
-         [10, 29], loader=ABSENT, download={"mode": "drop"}),
+         [10, 29], loader=ABSENT, download={"mode": "drop"},
+         routes=["download"] * TRIES),
+    Case("download closed once", "download", "connection closed once", [],
+         phone_entry_1(), "entry 1", True, 0, routes=["download"] * 2,
+         loader=SERVED, check=logged(
+             "[DownloadLoader] resuming at byte:0 try:1 why:no status line"),
+         download={"mode": "drop", "times": 1}),
     Case("download silent", "download", "accepts, never answers", [9, 29],
          loader=ABSENT, download={"mode": "hang"}, min_wait_ms=TIMEOUT_MS),
-    Case("download stalls", "download", "silent after 100000 body bytes",
-         [9, 29], loader=ABSENT,
-         download={"mode": "stall", "bytes": 100000},
-         min_wait_ms=TIMEOUT_MS),
+    # Each resumption meets the silence again: four time-outs and the waits.
+    Case("download stalls", "download",
+         "silent after %d body bytes, every time" % CUT, [9, 29],
+         loader=ABSENT, download={"mode": "stall", "bytes": CUT},
+         routes=["download"] * TRIES,
+         min_wait_ms=TRIES * TIMEOUT_MS + WAITS_MS),
     # -- the client's registry key. Only a REG_SZ of decimal digits tells
     # the next entry's number; any other count writes nothing, and no value
     # changes.

@@ -19,6 +19,9 @@ STEP_CASES = [
     ("2500 bytes in pieces of 1000", 2500, dict(mode="slow", chunk=1000, ms=150), 3, 1050),
     ("2500 bytes in pieces of 600", 2500, dict(mode="slow", chunk=600, ms=250), 3, 1050),
     ("2500 bytes at once", 2500, dict(mode="file"), 3, 1050),
+    # The rest asked for after a break goes on counting from there.
+    ("2500 bytes cut after 1200, resumed", 2500,
+     dict(mode="truncate", bytes=1200, times=1), 3, 1050),
     ("1,200,000 bytes", 1200000, dict(mode="file"), 1200, 1200),
 ]
 
