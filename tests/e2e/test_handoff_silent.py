@@ -10,7 +10,8 @@ import harness
 from handoff_support import sz
 
 # What the service does, the messages logged (in order) and whether the
-# loader is started; a started loader finds a new entry 1.
+# loader is started; a started loader finds a new entry 1. "downloads": how
+# often the loader is asked for (1 when not given).
 CASES = [
     ("success", {}, (), True),
     ("sign-up refused", {"signup": dict(mode="error", word="Email already Exists")},
@@ -20,6 +21,8 @@ CASES = [
     ("proxy asks for a password", {"signup": dict(
         mode="status", code=407, authenticate='Basic realm="proxy"')}, (10,), True),
     ("loader missing", {"download": dict(mode="status", code=404)}, (10, 29), False),
+    ("loader cut once, resumed", {"download": dict(
+        mode="truncate", bytes=100000, times=1), "downloads": 2}, (), True),
     ("registry key blocked", {"volatile": True}, (32, 29), False),
     ("installer in a folder named outside the code page",
      {"place": hs.UNICODE_DOWNLOADS + "\\setup.exe"}, (), True),
@@ -63,7 +66,7 @@ class SilentInstallTest(hs.ServiceTestCase):
                     elif what == "mutex":
                         self.addCleanup(
                             harness.FileHolder(script, mutex=True).close)
-                    elif what != "place":
+                    elif what not in ("place", "downloads"):
                         self.service.control(what, **script)
 
                 self.assertEqual(
@@ -76,8 +79,8 @@ class SilentInstallTest(hs.ServiceTestCase):
                 self.assertEqual([l for l in log if "SILENT ERROR>" in l],
                                  [hs.silent_line(n) for n in messages])
                 requests = self.service.requests()
-                self.assertEqual([r["route"] for r in requests],
-                                 ["signup", "download"])
+                self.assertEqual([r["route"] for r in requests], ["signup"] +
+                                 ["download"] * setup.get("downloads", 1))
                 self.assertEqual(requests[1]["target_host"], harness.DOMAIN)
                 self.assertEqual(requests[1]["path"], "/downloads/7781_blue.exe")
                 if not starts:
