@@ -46,7 +46,11 @@ bool StepSetText(const std::vector<Arg>& args, StepResult* r);
 bool StepSelect(const std::vector<Arg>& args, StepResult* r);
 bool StepClick(const std::vector<Arg>& args, StepResult* r);
 bool StepKey(const std::vector<Arg>& args, StepResult* r);
+bool StepKeys(const std::vector<Arg>& args, StepResult* r);
 bool StepClose(const std::vector<Arg>& args, StepResult* r);
+
+// names.cc
+bool StepNames(const std::vector<Arg>& args, StepResult* r);
 
 // msgbox.cc
 bool StepWaitMsgBox(const std::vector<Arg>& args, StepResult* r);

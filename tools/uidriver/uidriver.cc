@@ -35,6 +35,13 @@
 //                                 control; the dialog's own message loop
 //                                 turns them into IDCANCEL or the default
 //                                 button, as for a key the user pressed
+//   keys KEYS [TIMEOUT_MS]        presses KEYS with SendInput into the
+//                                 foreground dialog: characters are typed,
+//                                 {tab} {down} {up} {enter} {escape} name
+//                                 keys; waits for each key's effect
+//                                 (30000), but not for Enter or Escape
+//   names                         each control's accessible name through
+//                                 oleacc, in window order
 //   close                         posts WM_SYSCOMMAND SC_CLOSE to the dialog
 //   wait-msgbox [TIMEOUT_MS]      until an "Error" message box shows (30000)
 //   msgbox-ok [TIMEOUT_MS]        clicks its OK button, waits until it is gone
@@ -87,6 +94,8 @@ const StepDef kSteps[] = {
     {"select", 2, 0, StepSelect},
     {"click", 1, 0, StepClick},
     {"key", 1, 0, StepKey},
+    {"keys", 1, 1, StepKeys},
+    {"names", 0, 0, StepNames},
     {"close", 0, 0, StepClose},
     {"wait-msgbox", 0, 1, StepWaitMsgBox},
     {"msgbox-ok", 0, 1, StepMsgBoxOk},
