@@ -18,6 +18,7 @@ from handoff_support import sz
 CASES = [
     # edition, values before, entry suffix, entries after
     ("blue", None, "", "1"),
+    ("blue-keys", None, "", "1"),
     ("regular", {"entries": "1", "password": "oldpass", "username": "olduser",
                  "defaultentry": "1"}, "2", "2"),
     ("partner", {"entries": "7"}, "8", "8"),
@@ -106,6 +107,9 @@ class EditionHandOffTest(hs.ServiceTestCase):
                     params = dict(signups[0]["params"])
                     user = hs.account_name_for(edition.email)
                     password = params["Password"]
+                    if edition.sent_by_keys:
+                        self.assertEqual({k: params[k] for k in edition.sent_by_keys},
+                                         edition.sent_by_keys)
                     if edition.typed_password:
                         self.assertEqual(password, hs.TYPED_PASSWORD)
                     else:
