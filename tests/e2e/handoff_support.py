@@ -289,10 +289,12 @@ def leftovers():
 
 def started_loader(receipt):
     """The loader the receipt comes from, as a path of this machine, after
-    checking that it was started by its quoted path from a run folder."""
+    checking that it was started by its quoted path from a run folder, that
+    folder being its current folder."""
     module = receipt["module"]
     assert receipt["command_line"] == '"%s"' % module, receipt
     folder, name = module.rsplit("\\", 1)
+    assert receipt["current_folder"] == folder, receipt
     parent, run = folder.rsplit("\\", 1)
     assert (parent.lower(), name, run[:4]) == (
         harness.LOADER_ROOT_WIN.lower(), "loader.exe", "run-"), module

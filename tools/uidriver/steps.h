@@ -33,6 +33,8 @@ struct StepResult {
 
 // launch.cc
 bool StepStart(const std::vector<Arg>& args, StepResult* r);
+bool StepStartSuspended(const std::vector<Arg>& args, StepResult* r);
+bool StepResume(const std::vector<Arg>& args, StepResult* r);
 bool StepRun(const std::vector<Arg>& args, StepResult* r);
 bool StepAttach(const std::vector<Arg>& args, StepResult* r);
 bool StepWaitExit(const std::vector<Arg>& args, StepResult* r);

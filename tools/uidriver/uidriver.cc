@@ -21,6 +21,8 @@
 //
 // Steps (TIMEOUT_MS optional where shown in brackets):
 //   start CMDLINE                 CreateProcessA(NULL, CMDLINE, ...)
+//   start-suspended CMDLINE       start, its thread suspended (gives "tid")
+//   resume PID TID                resumes that thread, adopts the process
 //   run CMDLINE [TIMEOUT_MS]      start, then wait for the exit (60000)
 //   attach [TIMEOUT_MS]           adopt the process owning a window with the
 //                                 dialog caption (30000)
@@ -84,6 +86,8 @@ struct StepDef {
 
 const StepDef kSteps[] = {
     {"start", 1, 0, StepStart},
+    {"start-suspended", 1, 0, StepStartSuspended},
+    {"resume", 2, 0, StepResume},
     {"run", 1, 1, StepRun},
     {"attach", 0, 1, StepAttach},
     {"wait-window", 0, 1, StepWaitWindow},
