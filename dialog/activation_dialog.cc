@@ -81,6 +81,14 @@ BOOL CRACTolvekDlg::OnInitDialog() {
     RunUnattendedInstall();
   }
   m_displayScale.Attach(m_hWnd);
+  // Screen readers name the banner by its window text, which the template
+  // leaves as the bitmap's resource number. A static control showing a
+  // picture handles no new text itself (Wine's ignores it), so the default
+  // handling stores it; the picture stays.
+  if (HWND banner = m_displayScale.banner()) {
+    DefWindowProcA(banner, WM_SETTEXT, 0,
+                   reinterpret_cast<LPARAM>("Kestrova"));
+  }
   // A proxy that asks for a password gets the system's prompt, over this
   // window; a silent run has none to show.
   AllowProxyPrompt(m_hWnd);

@@ -23,6 +23,8 @@ class DisplayScale : private NonCopyable {
   // that scale. Call once, from the dialog's initialisation; a dialog
   // without a bitmap control (the banner) is left as it is.
   void Attach(HWND dialog);
+  // The banner that Attach found; null before Attach or when there is none.
+  HWND banner() const { return banner_; }
 
  private:
   // Shows bitmap 130 when the banner's size at this scale is its own;

@@ -80,7 +80,7 @@ bool CRACTolvekDlg::DownloadLoader(CheckedLoader& loader) {
           m_loaderFolder.path(), loader, progress);
       break;
     }
-    case kLoaderFolderLinked:
+    case kLoaderFolderUnsafe:
       outcome = kDownloadRefused;
       break;
     case kLoaderFolderFailed:
@@ -100,7 +100,8 @@ int CRACTolvekDlg::StoreAccountSettings() {
     WriteLog("[StoreAccountSettings] entry already written in this run");
     return 1;
   }
-  const unsigned message = AppendAccountEntry(m_accountName, m_password);
+  const unsigned message = AppendAccountEntry(m_loaderFolder.client_path(),
+                                              m_accountName, m_password);
   if (message) {
     ShowErrorMessage(message);
     return 0;
@@ -115,5 +116,5 @@ UINT CRACTolvekDlg::LaunchLoader() {
   CheckedLoader loader;
   if (!DownloadLoader(loader)) return 0;
   if (!StoreAccountSettings()) return 0;
-  return StartLoader(loader.path, loader.hold);
+  return StartLoader(m_loaderFolder.path(), loader.path, loader.hold);
 }

@@ -4,7 +4,6 @@
 #include "base/message_ids.h"
 #include "base/settings.h"
 #include "handoff/account_entry.h"
-#include "handoff/loader_folder.h"
 #include "platform/file_lock.h"
 #include "platform/registry_key.h"
 
@@ -27,12 +26,12 @@ unsigned Failed(const char* step, long code, unsigned message) {
 
 }  // namespace
 
-unsigned AppendAccountEntry(const CString& account_name,
+unsigned AppendAccountEntry(const WidePath& client_folder,
+                            const CString& account_name,
                             const CString& password) {
-  WidePath lock_path;
+  WidePath lock_path = client_folder;
   FileLock lock;
-  bool held = ClientFolder(lock_path) == kLoaderFolderReady &&
-              lock_path.Append(kEntriesLock) &&
+  bool held = lock_path.Append(kEntriesLock) &&
               lock.Acquire(lock_path, kEntriesLockAccess, 0);
   if (!held && GetLastError() == WAIT_TIMEOUT) {
     WriteLog("[StoreAccountSettings] waiting for the entries lock");

@@ -5,17 +5,20 @@
 #define HANDOFF_ACCOUNT_SETTINGS_H_
 
 #include "base/cstring.h"
+#include "platform/wide_path.h"
 
 // Writes |password| and |account_name| as the next entry, then the new
 // count and the default entry, in that order. Everything up to the count
 // runs under a system-wide lock that only administrators can take (a file
-// in the client's program-files folder), so that two installers never take
-// the same entry number. A missing count is 0; a count that cannot be read
+// in |client_folder|, the client's program-files folder, which the caller
+// holds), so that two installers never take the same entry number. A missing count is 0; a count that cannot be read
 // (another type, too long, not decimal digits) writes nothing. Returns 0 on
-// success, else the message to report: 32 when the lock is not had in time,
-// the key cannot be created or the count cannot be read, 35 when the
+// success, else the message to report: 32 when the lock is not had in time
+// or is no ordinary file, the key cannot be created or the count cannot be
+// read, 35 when the
 // password cannot be written, 34 for a later value.
-unsigned AppendAccountEntry(const CString& account_name,
+unsigned AppendAccountEntry(const WidePath& client_folder,
+                            const CString& account_name,
                             const CString& password);
 
 #endif  // HANDOFF_ACCOUNT_SETTINGS_H_

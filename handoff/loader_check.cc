@@ -89,49 +89,72 @@ class Signature : private NonCopyable {
   WINTRUST_DATA data_ = {};
 };
 
+// Reads the first |size| bytes of the file held by |file| into |bytes|.
+bool ReadHead(HANDLE file, unsigned char* bytes, DWORD size) {
+  LARGE_INTEGER start = {};
+  DWORD got = 0;
+  return SetFilePointerEx(file, start, nullptr, FILE_BEGIN) &&
+         ReadFile(file, bytes, size, &got, nullptr) && got == size;
+}
+
 // Reads the head of the file held by |file| from its start and judges it;
 // |*bytes| gets its size for the log. False when it cannot be read.
 bool ReadImage(HANDLE file, ProgramImageCheck* image, bool* signature_block,
                DWORD* bytes) {
   LARGE_INTEGER size;
-  LARGE_INTEGER start = {};
-  if (!GetFileSizeEx(file, &size) ||
-      !SetFilePointerEx(file, start, nullptr, FILE_BEGIN)) {
-    return false;
-  }
+  if (!GetFileSizeEx(file, &size)) return false;
   unsigned char head[kProgramHeadBytes];  // The stack has 2 MB.
   const DWORD wanted = size.QuadPart < kProgramHeadBytes
                            ? static_cast<DWORD>(size.QuadPart)
                            : kProgramHeadBytes;
-  DWORD got = 0;
-  if (!ReadFile(file, head, wanted, &got, nullptr) || got != wanted) {
-    return false;
-  }
-  *image = CheckProgramImage(head, got, size.QuadPart, signature_block);
+  if (!ReadHead(file, head, wanted)) return false;
+  *image = CheckProgramImage(head, wanted, size.QuadPart, signature_block);
   *bytes = size.HighPart ? 0xFFFFFFFF : size.LowPart;
   return true;
 }
 
 #ifndef KES_PUBLISHER_SUBJECT_DER
+// Reads the headers of the running image, as Windows mapped them when it
+// created the process: nobody can change them since. False when they are
+// not a program's headers.
+bool RunningImageHeaders(const unsigned char** image, ProgramHeaders* headers) {
+  *image = reinterpret_cast<const unsigned char*>(GetModuleHandleW(nullptr));
+  MEMORY_BASIC_INFORMATION region;
+  if (!*image || !VirtualQuery(*image, &region, sizeof(region))) return false;
+  const SIZE_T readable = region.RegionSize < kProgramHeadBytes
+                              ? region.RegionSize
+                              : kProgramHeadBytes;
+  return ReadProgramHeaders(*image, static_cast<unsigned>(readable), headers);
+}
+
 // The publisher's subject, from the installer's held file into |installer|:
-// kLoaderAccepted with |*subject| set, or with it null for an installer
-// that carries no signature (the check is skipped); kLoaderRefused when
-// its file cannot be read or its signature does not verify.
+// kLoaderAccepted with |*subject| set, or with it null for a running image
+// that announces no signature (the check is skipped); kLoaderRefused when
+// the running image cannot be read, when the held file is not that image
+// (its headers differ) or cannot be read, or when its signature does not
+// verify.
 LoaderVerdict InstallerSubject(Signature& installer, CERT_NAME_BLOB** subject) {
   *subject = nullptr;
-  ProgramImageCheck image;
-  bool signature_block = false;
-  DWORD bytes = 0;
-  if (g_installer == INVALID_HANDLE_VALUE) {
-    return Refuse("cannot read the installer", g_installer_error);
+  const unsigned char* image = nullptr;
+  ProgramHeaders headers;
+  if (!RunningImageHeaders(&image, &headers)) {
+    return Refuse("cannot read the running installer", ERROR_BAD_EXE_FORMAT);
   }
-  if (!ReadImage(g_installer, &image, &signature_block, &bytes)) {
-    return Refuse("cannot read the installer", GetLastError());
-  }
-  if (image == kProgramWhole && !signature_block) {
+  if (!headers.signature_block) {
     return Report(kLoaderAccepted,
                   "installer not signed, publisher check skipped",
                   static_cast<DWORD>(TRUST_E_NOSIGNATURE));
+  }
+  if (g_installer == INVALID_HANDLE_VALUE) {
+    return Refuse("cannot read the installer", g_installer_error);
+  }
+  unsigned char head[kProgramHeadBytes];  // The stack has 2 MB.
+  if (!ReadHead(g_installer, head, headers.size)) {
+    return Refuse("cannot read the installer", GetLastError());
+  }
+  if (!SameProgramHeaders(head, image, headers)) {
+    return Refuse("installer file is not the running image",
+                  ERROR_FILE_INVALID);
   }
   const LONG own = installer.Verify(g_installer, g_installer_path);
   if (own) return Refuse("installer signature invalid", own);

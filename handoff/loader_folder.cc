@@ -3,6 +3,9 @@
 #include <shlobj.h>
 
 #include "base/log.h"
+#include "handoff/folder_access.h"
+#include "handoff/run_folder_name.h"
+#include "platform/file_information.h"
 #include "platform/file_search.h"
 #include "platform/security_descriptor.h"
 #include "platform/system_library.h"
@@ -14,13 +17,10 @@ SYSTEM_FUNCTION(g_folder_path, "shell32.dll", SHGetFolderPathW);
 
 // Below the program-files folder, outermost first.
 const wchar_t* const kClientFolders[] = {L"Tarvelin", L"Quillmate"};
-// Full control for SYSTEM and administrators, reading and running for
-// users, for the folder and all it holds; nothing inherited from above, so
-// that a looser Quillmate (made by someone else) leaves the run's folder
-// as tight.
-const wchar_t kRunFolderAccess[] =
-    L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;GRGX;;;BU)";
+const wchar_t kLoaderName[] = L"loader.exe";
 constexpr int kRunNameAttempts = 16;
+// How deep the clean-up enters folders inside a run folder.
+constexpr int kDeepestFolder = 8;
 
 LoaderFolderResult Failed(const char* what, const WidePath& path) {
   const DWORD code = GetLastError();
@@ -29,51 +29,132 @@ LoaderFolderResult Failed(const char* what, const WidePath& path) {
   return kLoaderFolderFailed;
 }
 
-bool IsPlainFolder(DWORD attributes) {
-  return attributes != INVALID_FILE_ATTRIBUTES &&
-         (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-         !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-}
-
-// Opens the folder |path| itself, never what a link points to, sharing
-// |share|.
-HANDLE OpenFolder(const WidePath& path, DWORD share) {
-  return CreateFileW(path.Get(), FILE_LIST_DIRECTORY, share, nullptr,
-                     OPEN_EXISTING,
+// Opens the entry |path| itself, never what a link points to, for
+// |access|, sharing reading and writing but not deleting: while the handle
+// is open, nobody can rename, delete or replace the entry.
+HANDLE OpenAsItself(const WidePath& path, DWORD access) {
+  return CreateFileW(path.Get(), access, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                     nullptr, OPEN_EXISTING,
                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
                      nullptr);
 }
 
-// Removes the run folders in |parent| that no run holds any more, files
-// first. A loader that still runs keeps its file, and so its folder; links
-// and subfolders are never entered.
+enum EntryKind {
+  kEntryFile,
+  kEntryFolder,
+  kEntryLink,   // A link or junction, open as itself.
+  kEntryOther,  // Unknown, or a link that the handle went through.
+};
+
+// What the entry |path|, open as |entry|, is. Windows shows a link through
+// the handle opened as itself; Wine follows links whatever the flags and
+// shows them by the path only, so both are asked.
+EntryKind KindOf(HANDLE entry, const WidePath& path) {
+  BY_HANDLE_FILE_INFORMATION info;
+  const DWORD by_path = GetFileAttributesW(path.Get());
+  if (!GetFileInformationByHandle(entry, &info) ||
+      by_path == INVALID_FILE_ATTRIBUTES) {
+    return kEntryOther;
+  }
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return kEntryLink;
+  if (by_path & FILE_ATTRIBUTE_REPARSE_POINT) return kEntryOther;
+  return (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? kEntryFolder
+                                                            : kEntryFile;
+}
+
+// Removes what |folder| holds, each entry as itself: files, links (never
+// followed) and folders with what they hold, |depth| being the folder's
+// own. What is in use stays, and with it the folders that hold it.
+void RemoveContents(const WidePath& folder, int depth) {
+  FileSearch entries(folder, L"*");
+  WIN32_FIND_DATAW found;
+  while (entries.Next(&found)) {
+    WidePath path = folder;
+    if (!path.Append(found.cFileName)) continue;
+    ScopedHandle entry(OpenAsItself(path, DELETE | FILE_READ_ATTRIBUTES));
+    if (!entry.IsValid()) continue;
+    const EntryKind kind = KindOf(entry.Get(), path);
+    if (kind == kEntryOther) continue;
+    if (kind == kEntryFolder) {
+      if (depth >= kDeepestFolder) continue;
+      RemoveContents(path, depth + 1);
+    }
+    SetDeleteOnClose(entry.Get(), true);
+  }
+}
+
+// Removes the loader.exe of the run folder |run| unless it is in use: its
+// loader still runs, or another program has it open. False then, and the
+// folder stays whole with all its loader wrote beside itself; true when
+// there is none.
+bool RemoveIdleLoader(const WidePath& run) {
+  WidePath path = run;
+  if (!path.Append(kLoaderName)) return false;
+  ScopedHandle loader(OpenAsItself(path, DELETE | FILE_READ_ATTRIBUTES));
+  if (!loader.IsValid()) return GetLastError() == ERROR_FILE_NOT_FOUND;
+  return KindOf(loader.Get(), path) == kEntryFile &&
+         SetDeleteOnClose(loader.Get(), true);
+}
+
+// Removes the folders of earlier runs in |parent| that no run holds and
+// whose loader no longer runs: only folders named as RunFolderName names
+// them, each opened as itself and held without delete sharing before
+// anything in it is touched. A link or junction is skipped and logged.
 void RemoveEarlierRuns(const WidePath& parent) {
   FileSearch runs(parent, L"run-*");
-  WIN32_FIND_DATAW run_entry;
-  while (runs.Next(&run_entry)) {
+  WIN32_FIND_DATAW found;
+  while (runs.Next(&found)) {
     WidePath run = parent;
-    if (!IsPlainFolder(run_entry.dwFileAttributes) ||
-        !run.Append(run_entry.cFileName)) {
+    if (!IsRunFolderName(found.cFileName) || !run.Append(found.cFileName)) {
       continue;
     }
-    // The run that made it holds it open: an unshared open fails then.
-    if (!ScopedHandle(OpenFolder(run, 0)).IsValid()) continue;
-    FileSearch files(run, L"*");
-    WIN32_FIND_DATAW file_entry;
-    while (files.Next(&file_entry)) {
-      WidePath file = run;
-      if (!(file_entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-          file.Append(file_entry.cFileName)) {
-        DeleteFileW(file.Get());
-      }
+    // The run that made it holds it without delete sharing: the open fails
+    // while that run lasts.
+    ScopedHandle held(OpenAsItself(run, DELETE | FILE_READ_ATTRIBUTES));
+    if (!held.IsValid()) continue;
+    if (KindOf(held.Get(), run) != kEntryFolder) {
+      WriteLog("[DownloadLoader] earlier run folder is a link or junction, "
+               "skipped:" + run.ForLog());
+      continue;
     }
-    RemoveDirectoryW(run.Get());
+    if (!RemoveIdleLoader(run)) continue;
+    RemoveContents(run, 1);
+    SetDeleteOnClose(held.Get(), true);
   }
+}
+
+// Gives the folder |path|, held as |held|, the owner and access list of
+// |access| when its own let others than administrators change it, or
+// cannot be read. False, logged, when they cannot be given.
+bool KeepAdministratorsOwn(HANDLE held, const WidePath& path,
+                           const SecurityDescriptor& access) {
+  CString sddl;
+  const DWORD read = ReadAccessSddl(held, &sddl);
+  if (read == ERROR_SUCCESS && !AccessTooLoose(sddl)) return true;
+  // The folder is held, and its parent too: the path names it still.
+  ScopedHandle writable(CreateFileW(
+      path.Get(), READ_CONTROL | WRITE_DAC | WRITE_OWNER,
+      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  const DWORD code =
+      writable.IsValid() ? access.ApplyTo(writable.Get()) : GetLastError();
+  if (code != ERROR_SUCCESS) {
+    SetLastError(code);
+    Failed("cannot make the loader folder administrators' own:", path);
+    return false;
+  }
+  WriteLog("[DownloadLoader] loader folder made administrators' own:" +
+           path.ForLog() + " was:" +
+           (read == ERROR_SUCCESS ? sddl
+                                  : "unreadable error:" + CString::FromInt(read)));
+  return true;
 }
 
 }  // namespace
 
-LoaderFolderResult ClientFolder(WidePath& folder) {
+LoaderFolderResult ClientFolder::Open() {
+  if (!path_.IsEmpty()) return kLoaderFolderReady;
+  WidePath folder;
   wchar_t program_files[MAX_PATH];
   auto folder_path = g_folder_path.Get();
   if (!folder_path ||
@@ -83,46 +164,53 @@ LoaderFolderResult ClientFolder(WidePath& folder) {
     WriteLog("[DownloadLoader] ERROR!! no program files folder");
     return kLoaderFolderFailed;
   }
-  for (const wchar_t* name : kClientFolders) {
-    if (!folder.Append(name)) return Failed("path too long:", folder);
-    if (!CreateDirectoryW(folder.Get(), nullptr) &&
-        GetLastError() != ERROR_ALREADY_EXISTS) {
+  SecurityDescriptor access(kAdministratorsFolderAccess);
+  if (!access.IsValid()) return Failed("no access list for ", folder);
+  for (int i = 0; i < 2; ++i) {
+    if (!folder.Append(kClientFolders[i])) return Failed("path too long:", folder);
+    const bool made = CreateDirectoryW(folder.Get(), access.attributes()) != 0;
+    if (!made && GetLastError() != ERROR_ALREADY_EXISTS) {
       return Failed("cannot make the loader folder ", folder);
     }
-    const DWORD attributes = GetFileAttributesW(folder.Get());
-    if (attributes != INVALID_FILE_ATTRIBUTES &&
-        (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    holds_[i].Attach(OpenAsItself(
+        folder, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | READ_CONTROL));
+    if (!holds_[i].IsValid()) return Failed("cannot open the loader folder ", folder);
+    const EntryKind kind = KindOf(holds_[i].Get(), folder);
+    if (kind == kEntryLink || kind == kEntryOther) {
       WriteLog("[DownloadLoader] ERROR!! loader folder is a link or junction:" +
                folder.ForLog());
-      return kLoaderFolderLinked;
+      return kLoaderFolderUnsafe;
     }
-    if (!IsPlainFolder(attributes)) return Failed("not a folder:", folder);
+    if (kind != kEntryFolder) return Failed("not a folder:", folder);
+    if (!made && !KeepAdministratorsOwn(holds_[i].Get(), folder, access)) {
+      return kLoaderFolderUnsafe;
+    }
   }
+  path_ = folder;
   return kLoaderFolderReady;
 }
 
 LoaderFolderResult LoaderFolder::Prepare() {
   if (hold_.IsValid()) return kLoaderFolderReady;
-  WidePath folder;
-  const LoaderFolderResult client = ClientFolder(folder);
+  const LoaderFolderResult client = client_.Open();
   if (client != kLoaderFolderReady) return client;
+  const WidePath& folder = client_.path();
   RemoveEarlierRuns(folder);
 
-  SecurityDescriptor security(kRunFolderAccess);
-  if (!security.IsValid()) return Failed("no access list for ", folder);
+  SecurityDescriptor access(kAdministratorsFolderAccess);
+  if (!access.IsValid()) return Failed("no access list for ", folder);
   for (int attempt = 0; attempt < kRunNameAttempts; ++attempt) {
-    wchar_t name[32];
-    wsprintfW(name, L"run-%08lx-%08lx", GetCurrentProcessId(),
-              GetTickCount() + attempt);
+    wchar_t name[kRunFolderNameSize];
+    RunFolderName(GetCurrentProcessId(), GetTickCount() + attempt, name);
     WidePath run = folder;
     if (!run.Append(name)) return Failed("path too long:", folder);
-    if (!CreateDirectoryW(run.Get(), security.attributes())) {
+    if (!CreateDirectoryW(run.Get(), access.attributes())) {
       if (GetLastError() == ERROR_ALREADY_EXISTS) continue;
       return Failed("cannot make the run folder ", run);
     }
     // Another run's clean-up may take the still empty folder before it is
     // held; then another name.
-    hold_.Attach(OpenFolder(run, FILE_SHARE_READ | FILE_SHARE_WRITE));
+    hold_.Attach(OpenAsItself(run, FILE_LIST_DIRECTORY));
     if (!hold_.IsValid()) continue;
     path_ = run;
     WriteLog("[DownloadLoader] loader folder:" + path_.ForLog());

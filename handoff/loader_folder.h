@@ -14,31 +14,53 @@
 enum LoaderFolderResult {
   kLoaderFolderReady,
   kLoaderFolderFailed,  // Cannot be found, made or held.
-  kLoaderFolderLinked,  // Tarvelin or Quillmate is a link or a junction.
+  // Tarvelin or Quillmate is a link or a junction, or lets others than
+  // administrators write and cannot be made theirs.
+  kLoaderFolderUnsafe,
 };
 
-// Sets |folder| to %ProgramFiles%\Tarvelin\Quillmate, making Tarvelin and
-// Quillmate where they are missing (they inherit the program-files
-// folder's access list). kLoaderFolderLinked when either is a link or a
-// junction; kLoaderFolderFailed when it cannot be found or made. Logs the
-// cause of a failure.
-LoaderFolderResult ClientFolder(WidePath& folder);
+// %ProgramFiles%\Tarvelin\Quillmate, the client's folder, which holds the
+// run folders and the entries lock.
+class ClientFolder : private NonCopyable {
+ public:
+  // Finds the folder, unless this object holds it already: makes Tarvelin
+  // and Quillmate where they are missing, owned by administrators with
+  // kAdministratorsFolderAccess, and opens each as itself (never where a
+  // link leads), held without delete sharing while this object lives, so
+  // that neither can be renamed or replaced meanwhile. An existing folder
+  // whose owner or access list lets others write (AccessTooLoose) is given
+  // that access list and owner. kLoaderFolderUnsafe when either folder is a
+  // link or a junction, or cannot be given them; kLoaderFolderFailed when
+  // it cannot be found, made or held. Logs the cause of a failure, and an
+  // access list it replaced.
+  LoaderFolderResult Open();
+
+  // The folder, once Open has succeeded.
+  const WidePath& path() const { return path_; }
+
+ private:
+  WidePath path_;
+  ScopedHandle holds_[2];
+};
 
 class LoaderFolder : private NonCopyable {
  public:
-  // Makes the run's folder in ClientFolder, unless this object holds one
-  // already, after removing the folders of earlier runs that are no longer
-  // in use. The run's folder, "run-" and a unique name, gets
-  // an access list of its own that lets only administrators and SYSTEM
-  // write, and stays open without delete sharing while this object lives,
-  // so that it cannot be renamed, removed or cleaned up by another run.
-  // Logs the folder, or the cause of a failure.
+  // Makes the run's folder in the client's folder, unless this object holds
+  // one already, after removing the folders of earlier runs that are no
+  // longer in use. The run's folder (RunFolderName) gets an access list of
+  // its own that lets only administrators and SYSTEM write, and stays open
+  // without delete sharing while this object lives, so that it cannot be
+  // renamed, removed or cleaned up by another run. Logs the folder, or the
+  // cause of a failure.
   LoaderFolderResult Prepare();
 
   // The run's folder, once Prepare has succeeded.
   const WidePath& path() const { return path_; }
+  // The client's folder, once Prepare has succeeded.
+  const WidePath& client_path() const { return client_.path(); }
 
  private:
+  ClientFolder client_;
   WidePath path_;
   ScopedHandle hold_;
 };

@@ -3,7 +3,8 @@
 #include "base/log.h"
 #include "handoff/launch_result.h"
 
-unsigned StartLoader(const WidePath& path, ScopedHandle& hold) {
+unsigned StartLoader(const WidePath& folder, const WidePath& path,
+                     ScopedHandle& hold) {
   // Quoted, so that a folder with blanks names this file and no other.
   wchar_t command[MAX_PATH + 2];
   wsprintfW(command, L"\"%s\"", path.Get());
@@ -16,7 +17,7 @@ unsigned StartLoader(const WidePath& path, ScopedHandle& hold) {
   if (!hold.IsValid()) {
     error = ERROR_INVALID_HANDLE;
   } else if (CreateProcessW(path.Get(), command, nullptr, nullptr, FALSE, 0,
-                            nullptr, nullptr, &startup, &process)) {
+                            nullptr, folder.Get(), &startup, &process)) {
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
   } else {

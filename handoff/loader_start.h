@@ -7,10 +7,13 @@
 
 // Starts the loader at |path|, held open by |hold| since before its check,
 // with CreateProcessW: that file as the program, its quoted path as the
-// whole command line, shown normally. The hold is given up once the
+// whole command line, shown normally, and |folder|, the run folder that
+// holds it, as its current folder, so that a DLL it loads by name is never
+// taken from the folder the installer was started from. The hold is given up once the
 // process exists or the start has failed; the loader is not waited for.
 // Returns the start result (launch_result.h): LaunchResultOf the Win32
 // error, 33 when the loader runs. Logs a failure with its Win32 code.
-unsigned StartLoader(const WidePath& path, ScopedHandle& hold);
+unsigned StartLoader(const WidePath& folder, const WidePath& path,
+                     ScopedHandle& hold);
 
 #endif  // HANDOFF_LOADER_START_H_

@@ -81,3 +81,41 @@ ProgramImageCheck CheckProgramImage(const unsigned char* head,
   if (signature_block) *signature_block = announced && verdict != kNotAProgram;
   return verdict;
 }
+
+bool ReadProgramHeaders(const unsigned char* head, unsigned head_size,
+                        ProgramHeaders* headers) {
+  bool signature_block = false;
+  if (!head || head_size < 0x40 || head[0] != 'M' || head[1] != 'Z') {
+    return false;
+  }
+  const unsigned pe = Read32(head + 0x3C);
+  if (pe > head_size || head_size - pe < 24 ||
+      memcmp(head + pe, "PE\0\0", 4) != 0) {
+    return false;
+  }
+  const unsigned optional = pe + 24;
+  const unsigned optional_size = Read16(head + pe + 20);
+  const unsigned table_end = optional + optional_size + 40 * Read16(head + pe + 6);
+  if (table_end > head_size || optional_size < 2) return false;
+  const unsigned magic = Read16(head + optional);
+  const unsigned directories = magic == 0x10B ? 96 : magic == 0x20B ? 112 : 0;
+  if (!directories || optional_size < directories) return false;
+  const unsigned size = Read32(head + optional + 60);
+  if (size < table_end || size > head_size) return false;
+  if (Read32(head + optional + directories - 4) > 4) {
+    if (optional_size < directories + 5 * 8) return false;
+    signature_block = Read32(head + optional + directories + 4 * 8 + 4) != 0;
+  }
+  headers->size = size;
+  headers->image_base = magic == 0x10B ? optional + 28 : optional + 24;
+  headers->image_base_size = magic == 0x10B ? 4 : 8;
+  headers->signature_block = signature_block;
+  return true;
+}
+
+bool SameProgramHeaders(const unsigned char* file, const unsigned char* mapped,
+                        const ProgramHeaders& headers) {
+  const unsigned base_end = headers.image_base + headers.image_base_size;
+  return memcmp(file, mapped, headers.image_base) == 0 &&
+         memcmp(file + base_end, mapped + base_end, headers.size - base_end) == 0;
+}

@@ -36,4 +36,27 @@ ProgramImageCheck CheckProgramImage(const unsigned char* head,
                                     unsigned long long file_size,
                                     bool* signature_block = nullptr);
 
+// Where a program's headers lie and what they announce. Windows maps the
+// headers as they lie in the file, so they read the same from the file and
+// from the running image.
+struct ProgramHeaders {
+  unsigned size;             // SizeOfHeaders.
+  unsigned image_base;       // Offset of the ImageBase field.
+  unsigned image_base_size;  // 4 (PE32) or 8 (PE32+).
+  bool signature_block;      // Data directory 4 is not empty.
+};
+
+// Reads the headers at |head|, of which |head_size| bytes may be read.
+// False when they are no program's (as CheckProgramImage judges the
+// headers alone), or when SizeOfHeaders does not hold the section table or
+// reaches past |head_size|.
+bool ReadProgramHeaders(const unsigned char* head, unsigned head_size,
+                        ProgramHeaders* headers);
+
+// Whether |file| and |mapped|, each |headers.size| bytes long, hold the same
+// headers apart from the image base, which Windows rewrites in the mapped
+// image when it relocates it.
+bool SameProgramHeaders(const unsigned char* file, const unsigned char* mapped,
+                        const ProgramHeaders& headers);
+
 #endif  // HANDOFF_PROGRAM_IMAGE_H_

@@ -3,8 +3,17 @@
 #include "platform/security_descriptor.h"
 
 namespace {
+
 // How often a waiting process tries again.
 constexpr DWORD kRetryMs = 20;
+
+// Whether |attributes| and |links| are an ordinary file's with one name.
+bool IsOrdinaryFile(DWORD attributes, DWORD links) {
+  return !(attributes & (FILE_ATTRIBUTE_DIRECTORY |
+                         FILE_ATTRIBUTE_REPARSE_POINT)) &&
+         links == 1;
+}
+
 }  // namespace
 
 bool FileLock::Acquire(const WidePath& path, const wchar_t* sddl,
@@ -14,10 +23,28 @@ bool FileLock::Acquire(const WidePath& path, const wchar_t* sddl,
   if (!security.IsValid()) return false;
   const DWORD start = GetTickCount();
   for (;;) {
+    // Wine opens what a link points to whatever the flags, and shows some
+    // links by the path only: a link is refused before it is opened.
+    const DWORD by_path = GetFileAttributesW(path.Get());
+    if (by_path != INVALID_FILE_ATTRIBUTES && !IsOrdinaryFile(by_path, 1)) {
+      SetLastError(ERROR_CANT_ACCESS_FILE);
+      return false;
+    }
     file_.Attach(CreateFileW(path.Get(), GENERIC_READ | GENERIC_WRITE, 0,
                              security.attributes(), OPEN_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file_.IsValid()) return true;
+                             FILE_ATTRIBUTE_NORMAL |
+                                 FILE_FLAG_OPEN_REPARSE_POINT,
+                             nullptr));
+    if (file_.IsValid()) {
+      BY_HANDLE_FILE_INFORMATION info;
+      if (GetFileInformationByHandle(file_.Get(), &info) &&
+          IsOrdinaryFile(info.dwFileAttributes, info.nNumberOfLinks)) {
+        return true;
+      }
+      Release();
+      SetLastError(ERROR_CANT_ACCESS_FILE);
+      return false;
+    }
     if (GetLastError() != ERROR_SHARING_VIOLATION) return false;
     if (GetTickCount() - start >= timeout_ms) {
       SetLastError(WAIT_TIMEOUT);

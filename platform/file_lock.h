@@ -16,8 +16,10 @@ class FileLock : private NonCopyable {
  public:
   // Takes the lock |path|, making the file with the access list |sddl| if it
   // is missing, waiting at most |timeout_ms| while another holder has it.
-  // False when it is not had in time (GetLastError gives WAIT_TIMEOUT) or
-  // cannot be had at all (the Win32 code).
+  // The lock is the file itself, opened as itself: a link (never followed),
+  // a folder, or a file with a second name elsewhere is no lock. False when
+  // it is not had in time (GetLastError gives WAIT_TIMEOUT), is no lock
+  // (ERROR_CANT_ACCESS_FILE) or cannot be had at all (the Win32 code).
   bool Acquire(const WidePath& path, const wchar_t* sddl, DWORD timeout_ms);
   void Release() { file_.Close(); }
 

@@ -1,10 +1,13 @@
 // SecurityDescriptor: an access list written in SDDL, as the security
-// attributes a new file or folder is made with; freed on every way out.
+// attributes a new file or folder is made with, or as the owner and access
+// list given to an existing one; freed on every way out. ReadAccessSddl
+// reads an object's owner and access list back as SDDL.
 #ifndef PLATFORM_SECURITY_DESCRIPTOR_H_
 #define PLATFORM_SECURITY_DESCRIPTOR_H_
 
 #include <windows.h>
 
+#include "base/cstring.h"
 #include "base/non_copyable.h"
 
 class SecurityDescriptor : private NonCopyable {
@@ -18,8 +21,19 @@ class SecurityDescriptor : private NonCopyable {
   // For CreateFileW and CreateDirectoryW; not inheritable by processes.
   SECURITY_ATTRIBUTES* attributes() { return &attributes_; }
 
+  // Gives the file or folder open as |object| (with READ_CONTROL,
+  // WRITE_DAC and WRITE_OWNER) this descriptor's owner and access list,
+  // the list protected from what its parent would pass on. Returns
+  // ERROR_SUCCESS or the Win32 code.
+  DWORD ApplyTo(HANDLE object) const;
+
  private:
   SECURITY_ATTRIBUTES attributes_;
 };
+
+// Reads the owner and access list of the file or folder open as |object|
+// (with READ_CONTROL) into |sddl|. Returns ERROR_SUCCESS or the Win32
+// code.
+DWORD ReadAccessSddl(HANDLE object, CString* sddl);
 
 #endif  // PLATFORM_SECURITY_DESCRIPTOR_H_

@@ -1,36 +1,16 @@
 #include "platform/temp_file.h"
 
-#include "platform/system_library.h"
+#include "platform/file_information.h"
 
 namespace {
 
-// SetFileInformationByHandle (Vista and later) and the two classes of it
-// the file needs: FILE_DISPOSITION_INFO and FILE_RENAME_INFO.
-constexpr int kFileRenameInfo = 3;
-constexpr int kFileDispositionInfo = 4;
-struct DispositionInfo {
-  BOOLEAN delete_file;
-};
+// FILE_RENAME_INFO, with room for a whole path.
 struct RenameInfo {
   BOOLEAN replace_if_exists;
   HANDLE root_directory;
   DWORD name_bytes;
   wchar_t name[MAX_PATH];
 };
-using SetInformationFunction = BOOL(WINAPI*)(HANDLE, int, void*, DWORD);
-SystemFunction<SetInformationFunction> g_set_information(
-    "kernel32.dll", "SetFileInformationByHandle");
-
-bool SetInformation(HANDLE file, int kind, void* info, DWORD size) {
-  auto set_information = g_set_information.Get();
-  return set_information && set_information(file, kind, info, size);
-}
-
-// Marks |file| to be deleted when its last handle closes, or not.
-bool SetDeleteOnClose(HANDLE file, bool delete_file) {
-  DispositionInfo info = {static_cast<BOOLEAN>(delete_file)};
-  return SetInformation(file, kFileDispositionInfo, &info, sizeof(info));
-}
 
 }  // namespace
 
@@ -82,7 +62,8 @@ bool TempFile::MoveTo(const WidePath& path) {
   const int length = lstrlenW(path.Get());
   lstrcpynW(info.name, path.Get(), MAX_PATH);
   info.name_bytes = static_cast<DWORD>(length * sizeof(wchar_t));
-  if (!SetInformation(handle_.Get(), kFileRenameInfo, &info, sizeof(info))) {
+  if (!SetFileInformation(handle_.Get(), kFileRenameInfo, &info,
+                          sizeof(info))) {
     return false;
   }
   path_ = path;

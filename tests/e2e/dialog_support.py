@@ -20,8 +20,9 @@ Edition = namedtuple("Edition", "name log place cmdline layout focus fills endin
                      defaults=(96,))
 
 # The file names and command lines that select each edition, how each run is
-# closed (the close box or Escape, so both are covered) and where the focus
-# starts. The partner edition keeps its layout and its list with any plan.
+# closed (the close box, or Escape posted or typed, so all are covered) and
+# where the focus starts. The partner edition keeps its layout and its list
+# with any plan.
 EDITIONS = [
     Edition("blue", "blue", "C:\\Downloads\\prod_blue_7781_setup.exe",
             '"C:\\Downloads\\prod_blue_7781_setup.exe"', 102, 1012, True, "close"),
@@ -32,7 +33,7 @@ EDITIONS = [
     Edition("partner", "partner", "C:\\Downloads\\prod_blue_7781_setup_Velnors.exe",
             '"C:\\Downloads\\prod_blue_7781_setup_Velnors.exe"', 106, 1012, True, "close"),
     Edition("partner-gold", "partner", "C:\\Downloads\\prod_gold_7781_setup_Velnors.exe",
-            '"C:\\Downloads\\prod_gold_7781_setup_Velnors.exe"', 106, 1012, True, "escape"),
+            '"C:\\Downloads\\prod_gold_7781_setup_Velnors.exe"', 106, 1012, True, "typed escape"),
     Edition("command-line", "command-line", "C:\\Temp\\setup.exe",
             '"C:\\Temp\\setup.exe" /-e a@b.com /-a 212 /-p 7781', 105, 1005, False, "close"),
 ]

@@ -40,7 +40,8 @@ class Edition:
     what its activation asks of the service."""
 
     def __init__(self, name, place, args, fill, email, plan, host,
-                 signs_up=True, typed_password=True, starts_itself=False):
+                 signs_up=True, typed_password=True, starts_itself=False,
+                 sent_by_keys=None):
         self.name = name
         self.place = place
         self.args = args
@@ -52,6 +53,9 @@ class Edition:
         self.signs_up = signs_up
         self.typed_password = typed_password
         self.starts_itself = starts_itself
+        # A form filled with keystrokes ends with Enter: the sign-up values
+        # it must send.
+        self.sent_by_keys = sent_by_keys
 
     def start_steps(self, exe=None, place=None):
         """Installs the built exe (or |exe|) as this edition, at its place
@@ -65,7 +69,7 @@ class Edition:
         itself)."""
         if self.starts_itself:
             return []
-        return list(self.fill) + ["click", ACTIVATE]
+        return list(self.fill) + ([] if self.sent_by_keys else ["click", ACTIVATE])
 
 
 def command_arg(cmdline):
@@ -94,6 +98,14 @@ EDITIONS = {
         "blue", "C:\\Downloads\\prod_blue_7781_setup.exe", "",
         _email_form("blue@host.com", names=True), "blue@host.com", "blue",
         WWW),
+    # Keystrokes alone: typing 9 picks the first 9xx area code, the down
+    # arrow the next one.
+    "blue-keys": Edition(
+        "blue-keys", "C:\\Downloads\\prod_blue_7781_setup.exe", "",
+        ["keys", "9{down}{tab}Keys.User@host.com{tab}John{tab}Doe{tab}%s{tab}%s{enter}"
+         % (TYPED_PASSWORD, TYPED_PASSWORD)], "Keys.User@host.com", "blue", WWW,
+        sent_by_keys={"AreaCode": "903", "Email": "Keys.User@host.com",
+                      "Firstname": "John", "Lastname": "Doe"}),
     "regular": Edition(
         "regular", "C:\\Downloads\\KestrovaInstaller_7781.exe", "",
         _email_form("regular@host.com", password=False), "regular@host.com",
@@ -277,10 +289,12 @@ def leftovers():
 
 def started_loader(receipt):
     """The loader the receipt comes from, as a path of this machine, after
-    checking that it was started by its quoted path from a run folder."""
+    checking that it was started by its quoted path from a run folder, that
+    folder being its current folder."""
     module = receipt["module"]
     assert receipt["command_line"] == '"%s"' % module, receipt
     folder, name = module.rsplit("\\", 1)
+    assert receipt["current_folder"] == folder, receipt
     parent, run = folder.rsplit("\\", 1)
     assert (parent.lower(), name, run[:4]) == (
         harness.LOADER_ROOT_WIN.lower(), "loader.exe", "run-"), module

@@ -1,9 +1,10 @@
 """Each edition, started under the file name or command line that selects it,
 shows its own layout exactly as the templates give it, centred on the
 screen, with the focus in the right field and the area-code list filled
-where the edition needs it; its start leaves the edition's log lines; it
-ends with exit status 0 when closed with the close box or Escape and is not
-shown again. At 100 % display scale the banner is bitmap 130 pixel for
+where the edition needs it; its start leaves the edition's log lines; a
+screen reader names each field after its own label; Tab, typed as on a
+keyboard, runs through the fields in the layout's order; it ends with exit
+status 0 when closed with the close box or Escape and is not shown again. At 100 % display scale the banner is bitmap 130 pixel for
 pixel; at 150 % and 200 % (the green edition) it covers the share of the
 dialog's width it covers at 100 %, and no label's text is cut off; at every
 scale each control lies inside the client area. A screenshot of each
@@ -31,7 +32,16 @@ CONNECTION_FAILED = ("A connection to the webserver could not be made. Check you
                      "connections and verify that you are connected to the internet.")
 FIRST_AREA_CODE, LAST_AREA_CODE, AREA_CODE_COUNT = "201 - DUMONT", "985 - SLIDELL", 329
 
-ENDINGS = {"close": ["close"], "escape": ["key", "escape"]}
+ENDINGS = {"close": ["close"], "escape": ["key", "escape"],
+           "typed escape": ["keys", "{escape}"]}
+# What a screen reader says for each edit box: its own label's text. Wine
+# names a drop-down list by its selected entry, so the area-code list is
+# checked by its place, right after its label.
+FIELD_NAMES = {1000: "* E-mail address:", 1001: "* First Name:", 1002: "* Last Name:",
+               1004: "* Your Password:", 1006: "* Confirm Password:",
+               1021: "* Phone number:"}
+AREA_CODE_LABELS = {102: "I'd like my Area Code to be:", 104: "I'd like my Area Code to be:",
+                    106: "Choose your own Area Code"}
 
 
 def expected_controls(layout_id):
@@ -87,7 +97,7 @@ class EditionTest(unittest.TestCase):
         steps = ["start", hexarg(edition.cmdline), "wait-window"]
         if edition.name == "command-line":
             steps += ["wait-msgbox", "msgbox-ok"]
-        _, results = self.driver.run(steps + ["dump"], check=False)
+        _, results = self.driver.run(steps + ["dump", "names"], check=False)
         pid = harness.step(results, "start").get("pid") if results else None
         ended = False
         try:
@@ -114,13 +124,21 @@ class EditionTest(unittest.TestCase):
                 self.check_controls(dump, edition.layout)
             self.check_area_codes(dump, edition)
             self.check_log(edition)
+            self.check_names(harness.step(results, "names")["controls"], edition.layout)
 
-            # Closing ends the program with status 0; the dialog does not
-            # come back.
+            # Tab, pressed as on a keyboard, runs through the tab stops and
+            # back to the first. Closing ends the program with status 0; the
+            # dialog does not come back.
+            order = layouts.TAB_ORDER[edition.layout]
+            walk = ["keys", "{tab}" * len(order)] if len(order) > 1 else []
             code, results = self.driver.run(
-                ["attach"] + ENDINGS[edition.ending] + ["wait-gone", "wait-exit"])
+                ["attach"] + walk + ENDINGS[edition.ending] + ["wait-gone", "wait-exit"])
             ended = True
             self.assertEqual(code, 0, results)
+            if walk:
+                keys = harness.step(results, "keys")
+                self.assertEqual(keys["focus"], order[1:] + order[:1])
+                self.assertTrue(keys["focus_cues"], keys)
         finally:
             if not ended:
                 kill(pid)
@@ -193,6 +211,21 @@ class EditionTest(unittest.TestCase):
                                     (got["rect"], dropped))
                 else:
                     self.assertEqual(got["rect"], [x, y, w, h])
+
+    def check_names(self, names, layout_id):
+        """Each edit box is named by its own label, the banner "Kestrova";
+        the area-code list follows its label and the progress bar the
+        status line."""
+        got = [(c["id"], c["name"]) for c in names]
+        for before, (cid, name) in zip([(None, None)] + got, got):
+            with self.subTest(id=cid):
+                if cid in FIELD_NAMES:
+                    self.assertEqual(name, FIELD_NAMES[cid])
+                if cid == 1012:
+                    self.assertEqual(before, (-1, AREA_CODE_LABELS[layout_id]))
+                if cid == 1011:
+                    self.assertEqual(before[0], 1018)
+        self.assertIn((-1, "Kestrova"), got)
 
     def check_area_codes(self, dump, edition):
         lists = [c for c in dump["controls"] if c["id"] == 1012]

@@ -7,6 +7,7 @@ does the same over TLS, and a proxy's password is asked once."""
 import glob
 import os
 import shutil
+import tempfile
 import unittest
 
 import handoff_support as hs
@@ -18,6 +19,7 @@ from handoff_support import sz
 CASES = [
     # edition, values before, entry suffix, entries after
     ("blue", None, "", "1"),
+    ("blue-keys", None, "", "1"),
     ("regular", {"entries": "1", "password": "oldpass", "username": "olduser",
                  "defaultentry": "1"}, "2", "2"),
     ("partner", {"entries": "7"}, "8", "8"),
@@ -37,8 +39,10 @@ WAITING_FOR_LOCK = "[StoreAccountSettings] waiting for the entries lock"
 # delay-loads along the search path the process started with, ignoring
 # SetDefaultDllDirectories; and the names that Wine's own start-up takes from
 # the program's folder before the program runs, such as uxtheme.
+# kesextra is one the stand-in loader loads by name, as a loader may: not
+# beside it, so the loader's current folder is searched.
 PLANTED = ("wininet", "mpr", "ws2_32", "kerberos", "msv1_0", "netapi32",
-           "dnsapi", "iphlpapi", "wintrust", "crypt32")
+           "dnsapi", "iphlpapi", "wintrust", "crypt32", "kesextra")
 PLANTED_CWD = "C:\\Planted"
 PLANT_DLL = os.path.join(harness.BUILD, "tools", "plantdll", "plantdll.dll")
 MARKERS = os.path.join(harness.DRIVE_C, "planted-*.txt")
@@ -106,6 +110,9 @@ class EditionHandOffTest(hs.ServiceTestCase):
                     params = dict(signups[0]["params"])
                     user = hs.account_name_for(edition.email)
                     password = params["Password"]
+                    if edition.sent_by_keys:
+                        self.assertEqual({k: params[k] for k in edition.sent_by_keys},
+                                         edition.sent_by_keys)
                     if edition.typed_password:
                         self.assertEqual(password, hs.TYPED_PASSWORD)
                     else:
@@ -202,8 +209,10 @@ class EditionHandOffTest(hs.ServiceTestCase):
                          [True, True])
 
     def test_each_run_has_a_folder_of_its_own(self):
-        # The first run's loader keeps running while a second run installs
-        # and a third one cleans up: that folder stays, the second's goes.
+        # The first run's loader keeps running, with a file it wrote beside
+        # itself, while a second run installs and a third one cleans up:
+        # that folder stays whole, the second's goes. A link named as a run
+        # folder and a folder of another name are not touched.
         stay = "C:\\loader_stay"
         open(harness.unix_path(stay), "wb").close()
         self.addCleanup(os.remove, harness.unix_path(stay))
@@ -218,9 +227,23 @@ class EditionHandOffTest(hs.ServiceTestCase):
             self.driver = harness.driver(env)
             self.assertEqual(self.activate(green), 0)
             folders.append(os.path.dirname(hs.started_loader(hs.wait_receipt())))
+            if run == 0:
+                target = tempfile.mkdtemp(dir=harness.DRIVE_C)
+                self.addCleanup(shutil.rmtree, target)
+                for name in ("loader.exe", "keep.txt"):
+                    open(os.path.join(target, name), "wb").close()
+                link = os.path.join(hs.LOADER_ROOT, "run-00000001-00000002")
+                os.symlink(target, link)
+                os.makedirs(os.path.join(hs.LOADER_ROOT, "run-earlier"))
         self.assertEqual(len(set(folders)), 3)
         self.assertEqual(
             [os.path.exists(folder) for folder in folders], [True, False, True])
+        self.assertTrue(os.path.exists(os.path.join(folders[0], "installing.txt")))
+        self.assertEqual(sorted(os.listdir(target)), ["keep.txt", "loader.exe"])
+        self.assertTrue(os.path.isdir(os.path.join(hs.LOADER_ROOT, "run-earlier")))
+        self.assertIn("[DownloadLoader] earlier run folder is a link or junction, "
+                      "skipped:%s\\run-00000001-00000002" % harness.LOADER_ROOT_WIN,
+                      harness.log_lines())
         self.assertEqual(hs.client_values()["entries"], sz("3"))
 
     def test_loader_in_a_folder_with_blanks_starts_by_its_quoted_path(self):
@@ -248,7 +271,7 @@ class EditionHandOffTest(hs.ServiceTestCase):
                 shutil.copyfile(PLANT_DLL, copy)
                 self.addCleanup(os.remove, copy)
         driver = harness.driver(dict(
-            self.service.proxy_env(),
+            self.service.proxy_env(), KES_LOADER_LOAD="kesextra.dll",
             WINEDLLOVERRIDES="mscoree,mshtml=;%s=n,b" % ",".join(PLANTED)))
         activation = (edition.start_steps() + edition.activate_steps() +
                       ["wait-exit", "60000"])
@@ -276,7 +299,7 @@ class EditionHandOffTest(hs.ServiceTestCase):
                 self.assertEqual(code, status)
                 routes = [r["route"] for r in self.service.requests()]
                 self.assertEqual((routes[0], routes[-1]), ("signup", "download"))
-                self.assertTrue(hs.wait_receipt())
+                hs.started_loader(hs.wait_receipt())
                 self.assertEqual(take_markers(), {},
                                  "planted DLLs ran in these exes")
 

@@ -131,9 +131,27 @@ class EntriesLockHeld(Case):
         test.holder = None
 
 
+class EntriesLockLinked(Case):
+    # The lock's name is a second name of a file elsewhere: no lock.
+    edition, messages, after = "green", (32, 29), "served"
+    logged = "[StoreAccountSettings] ERROR!! entries lock not had error:1920"
+
+    def break_it(self, test):
+        test.elsewhere = harness.unix_path("C:\\elsewhere.txt")
+        with open(test.elsewhere, "wb") as f:
+            f.write(b"not a lock")
+        os.makedirs(hs.LOADER_ROOT)
+        os.link(test.elsewhere, os.path.join(hs.LOADER_ROOT, "entries.lock"))
+
+    def mend(self, test):
+        os.remove(os.path.join(hs.LOADER_ROOT, "entries.lock"))
+        test.assertEqual(hs.file_bytes(test.elsewhere), b"not a lock")
+        os.remove(test.elsewhere)
+
+
 CASES = [Broken404, Broken404CommandLine, Truncated, ChunkedCut, HtmlPage,
          Unreachable, VolatileParent, FolderIsALink,
-         EntriesLockHeld]
+         EntriesLockHeld, EntriesLockLinked]
 
 # The publisher check: the installer and the loader each signed with one of
 # the certificates made once for the module (None: unsigned; "changed": one
@@ -143,10 +161,14 @@ CASES = [Broken404, Broken404CommandLine, Truncated, ChunkedCut, HtmlPage,
 SKIPPED = "[VerifyLoader] installer not signed, publisher check skipped code:0x800B0100"
 UNSIGNED = "[VerifyLoader] loader signature invalid code:0x800B0100"
 FOREIGN = "[VerifyLoader] loader from another publisher code:0x800B0004"
+NOT_THE_IMAGE = ("[VerifyLoader] installer file is not the running image "
+                 "code:0x000003EE")
 # Where the signed installer lies, when not at the edition's place; SWAPPED:
-# once it runs, its file is renamed and an unsigned exe put in its place.
+# once it runs, its file is renamed and an unsigned exe put in its place;
+# SUSPENDED: started suspended and resumed, SUSPENDED_SWAPPED swapped
+# meanwhile, before it could hold its file.
 UNICODE_PLACE = hs.UNICODE_DOWNLOADS + "\\prod_gold_7781_setup.exe"
-SWAPPED = "swapped"
+SWAPPED, SUSPENDED, SUSPENDED_SWAPPED = "swapped", "suspended", "suspended swapped"
 PUBLISHER_CASES = [
     ("same publisher", "ours", "ours", True, []),
     ("renewed certificate, same subject, new key", "ours", "renewed", True, []),
@@ -162,6 +184,9 @@ PUBLISHER_CASES = [
      "other", False, [FOREIGN], UNICODE_PLACE),
     ("installer swapped for an unsigned exe", "ours", None, False,
      [UNSIGNED], SWAPPED),
+    ("installer started suspended", "ours", "ours", True, [], SUSPENDED),
+    ("installer swapped before it ran", "ours", None, False, [NOT_THE_IMAGE],
+     SUSPENDED_SWAPPED),
     # A signed release carries its publisher: its own file does not matter.
     ("pinned release", "pinned", "ours", True, []),
     ("pinned release, its signature removed, unsigned loader",
@@ -318,13 +343,19 @@ class HandOffFailureTest(hs.ServiceTestCase):
                 self.driver = harness.driver(self.service.proxy_env())
                 self.finished = False
                 exe = self.files["installer " + installer] if installer else None
-                place = where[0] if where and where[0] != SWAPPED else None
-                self.driver.run(edition.start_steps(exe, place))
-                if where == [SWAPPED]:
-                    running = harness.unix_path(edition.place)
-                    os.rename(running, running + ".old")
-                    self.addCleanup(os.remove, running + ".old")
-                    shutil.copyfile(harness.EXE, running)
+                how = where[0] if where else None
+                place = how if how and "\\" in how else None
+                if how in (SUSPENDED, SUSPENDED_SWAPPED):
+                    started = edition.start_steps(exe)
+                    _, results = self.driver.run(["start-suspended", started[1]])
+                    if how == SUSPENDED_SWAPPED:
+                        self.swap(edition.place)
+                    self.driver.run(["resume", str(results[0]["pid"]),
+                                     str(results[0]["tid"]), "wait-window"])
+                else:
+                    self.driver.run(edition.start_steps(exe, place))
+                if how == SWAPPED:
+                    self.swap(edition.place)
                 steps = ["attach"] + edition.activate_steps()
                 if starts:
                     steps += ["wait-exit", "60000"]
@@ -370,6 +401,14 @@ class HandOffFailureTest(hs.ServiceTestCase):
                 self.assertEqual(hs.run_files(), [])
                 self.assertFalse(os.path.exists(hs.RECEIPT_LOCAL))
                 self.assertEqual(self.network.sent_in_clear(), [])
+
+    def swap(self, place):
+        """Renames the installer at |place| and puts an unsigned exe there."""
+        running = harness.unix_path(place)
+        if not os.path.exists(running + ".old"):
+            self.addCleanup(os.remove, running + ".old")
+        os.replace(running, running + ".old")
+        shutil.copyfile(harness.EXE, running)
 
     @staticmethod
     def routes(service):

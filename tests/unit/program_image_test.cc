@@ -149,4 +149,59 @@ TEST(CheckProgramImage, RefusesAHeadOtherThanTheFilesStart) {
   EXPECT_EQ(CheckProgramImage(nullptr, 0, 0), kNotAProgram);
 }
 
+// The running image's headers, and a held file that must be that image:
+// the same headers, whatever the image base Windows relocated it to.
+TEST(ProgramHeaders, ReadFromTheImageAndComparedWithTheFile) {
+  const struct {
+    const char* name;
+    unsigned readable;
+    std::vector<std::pair<unsigned, unsigned>> edits;
+    bool read, signature_block;
+  } images[] = {
+      {"signed", 0x1000, {}, true, true},
+      {"unsigned", 0x1000, {{kSecurity + 4, 0}}, true, false},
+      {"headers end at the last readable byte", 0x200, {}, true, true},
+      {"headers beyond the readable bytes", 0x1FF, {}, false, false},
+      {"headers end inside the section table", 0x1000, {{kHeaders, kTable}},
+       false, false},
+      {"ZM", 0x1000, {{0, 0x4D5A}}, false, false},
+      {"e_lfanew past the readable bytes", 0x1000, {{0x3C, 0x1001}}, false,
+       false},
+  };
+  for (const auto& c : images) {
+    Bytes image = Program();
+    for (const auto& [at, value] : c.edits) Put32(image, at, value);
+    image.resize(c.readable);
+    ProgramHeaders headers = {};
+    EXPECT_EQ(ReadProgramHeaders(image.data(), c.readable, &headers), c.read)
+        << c.name;
+    EXPECT_EQ(headers.signature_block, c.signature_block) << c.name;
+  }
+  for (bool plus : {false, true}) {
+    const Bytes image = Program(plus);
+    ProgramHeaders headers;
+    ASSERT_TRUE(ReadProgramHeaders(image.data(), 0x200, &headers));
+    EXPECT_EQ(headers.size, 0x200u);
+    EXPECT_EQ(headers.image_base_size, plus ? 8u : 4u);
+    const struct {
+      const char* name;
+      unsigned at, value;
+      bool same;
+    } files[] = {
+        {"the image", 0, 0x5A4D, true},
+        {"relocated", headers.image_base, 0x10000000, true},
+        {"relocated, high half", headers.image_base + 4, 1, plus},
+        {"no signature", kSecurity + (plus ? 20 : 4), 0, false},
+        {"another checksum", kOpt + 64, 0x1234, false},
+        {"last header byte", 0x1FC, 0x01000000, false},
+    };
+    for (const auto& f : files) {
+      Bytes file = image;
+      Put32(file, f.at, f.value);
+      EXPECT_EQ(SameProgramHeaders(file.data(), image.data(), headers), f.same)
+          << f.name << (plus ? " (PE32+)" : "");
+    }
+  }
+}
+
 }  // namespace

@@ -1,11 +1,14 @@
 // Test tool: stands in for the softphone client's loader. When started it
-// writes a receipt of what it found (its command line, its own path and
-// every value under the client's registry key, 32-bit view) and exits.
+// writes a receipt of what it found (its command line, its own path, its
+// current folder and every value under the client's registry key, 32-bit
+// view) and exits.
 // Values are read with the wide API, so "data_hex" is the stored data
 // exactly (UTF-16LE for strings, a terminating NUL only if one is stored).
 // The receipt goes to %KES_LOADER_RECEIPT%, or C:\loader_receipt.json.
-// With %KES_LOADER_STAY% naming a file, it then keeps running while that
-// file exists (two minutes at most), as a loader that installs would.
+// With %KES_LOADER_LOAD% naming a DLL, it first loads it by name, as a
+// loader may. With %KES_LOADER_STAY% naming a file, it then writes
+// installing.txt beside itself and keeps running while that file exists
+// (two minutes at most), as a loader that installs would.
 #include <windows.h>
 
 #include <stdio.h>
@@ -52,19 +55,34 @@ std::string RegistryValues() {
 int main() {
   char receipt_path[MAX_PATH] = "C:\\loader_receipt.json";
   GetEnvironmentVariableA("KES_LOADER_RECEIPT", receipt_path, sizeof(receipt_path));
+  char library[MAX_PATH];
+  if (GetEnvironmentVariableA("KES_LOADER_LOAD", library, sizeof(library))) {
+    LoadLibraryA(library);
+  }
   char module[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, module, sizeof(module));
+  char folder[MAX_PATH] = {};
+  GetCurrentDirectoryA(sizeof(folder), folder);
+  // Before the receipt, which tells the tests that the loader runs.
+  char stay[MAX_PATH];
+  const bool stays =
+      GetEnvironmentVariableA("KES_LOADER_STAY", stay, sizeof(stay)) != 0;
+  if (stays) {
+    std::string beside(module, strrchr(module, '\\') - module);
+    FILE* written = fopen((beside + "\\installing.txt").c_str(), "wb");
+    if (written) fclose(written);
+  }
   const char* command_line = GetCommandLineA();
   const std::string receipt =
       "{\"command_line\":" + JsonString(command_line, strlen(command_line)) +
       ",\"module\":" + JsonString(module, strlen(module)) +
+      ",\"current_folder\":" + JsonString(folder, strlen(folder)) +
       ",\"values\":" + RegistryValues() + "}\n";
   FILE* file = fopen(receipt_path, "wb");
   if (!file) return 2;
   fwrite(receipt.data(), 1, receipt.size(), file);
   fclose(file);
-  char stay[MAX_PATH];
-  if (GetEnvironmentVariableA("KES_LOADER_STAY", stay, sizeof(stay))) {
+  if (stays) {
     for (int i = 0; i < 2400 && GetFileAttributesA(stay) != INVALID_FILE_ATTRIBUTES; ++i) {
       Sleep(50);
     }

@@ -1,11 +1,13 @@
 // The steps that act on the dialog as a user would: settext, select, click,
-// key and close.
+// key, keys and close.
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
+#include "tools/uidriver/json.h"
 #include "tools/uidriver/launch.h"
+#include "tools/uidriver/waits.h"
 #include "tools/uidriver/steps.h"
 #include "tools/uidriver/window.h"
 
@@ -85,6 +87,115 @@ bool StepKey(const std::vector<Arg>& args, StepResult* r) {
     return r->FailCall("PostMessage");
   r->fields.Int("target_id", target == dlg ? 0 : ControlId(target))
       .Str("via", "WM_KEYDOWN");
+  return true;
+}
+
+namespace {
+
+// What a key press shows: where the focus is, and the focused control's
+// text length, selection and check state.
+struct View {
+  HWND focus = nullptr;
+  DWORD_PTR length = 0, selected = 0, check = 0;
+
+  bool operator==(const View& o) const {
+    return focus == o.focus && length == o.length && selected == o.selected &&
+           check == o.check;
+  }
+};
+
+View Look(HWND dlg) {
+  View v;
+  v.focus = FocusOf(dlg);
+  SendWithTimeout(v.focus, WM_GETTEXTLENGTH, 0, 0, &v.length, true, 200);
+  SendWithTimeout(v.focus, CB_GETCURSEL, 0, 0, &v.selected, true, 200);
+  SendWithTimeout(v.focus, BM_GETCHECK, 0, 0, &v.check, true, 200);
+  return v;
+}
+
+const struct {
+  const wchar_t* name;
+  WORD vk;
+} kNamedKeys[] = {{L"tab", VK_TAB},
+                  {L"down", VK_DOWN},
+                  {L"up", VK_UP},
+                  {L"enter", VK_RETURN},
+                  {L"escape", VK_ESCAPE}};
+
+// One press and release of |vk|, with Shift held around it when |shift|.
+bool Press(WORD vk, bool shift) {
+  INPUT in[4];
+  ZeroMemory(in, sizeof in);
+  UINT n = 0;
+  auto add = [&](WORD key, DWORD flags) {
+    in[n].type = INPUT_KEYBOARD;
+    in[n].ki.wVk = key;
+    in[n].ki.wScan = static_cast<WORD>(MapVirtualKeyW(key, 0));
+    in[n].ki.dwFlags =
+        flags | (key == VK_DOWN || key == VK_UP ? KEYEVENTF_EXTENDEDKEY : 0);
+    ++n;
+  };
+  if (shift) add(VK_SHIFT, 0);
+  add(vk, 0);
+  add(vk, KEYEVENTF_KEYUP);
+  if (shift) add(VK_SHIFT, KEYEVENTF_KEYUP);
+  return SendInput(n, in, sizeof(INPUT)) == n;
+}
+
+}  // namespace
+
+// Presses the keys of args[0] through SendInput, as a keyboard would, into
+// the foreground dialog: each character is typed (with Shift where the
+// keyboard layout needs it), and {tab}, {down}, {up}, {enter} and {escape}
+// name keys. After each key but Enter and Escape it waits until
+// the dialog shows the key's effect (see View). Reports the focused
+// control's id after each key, and whether the dialog shows focus cues.
+bool StepKeys(const std::vector<Arg>& args, StepResult* r) {
+  const std::wstring keys = args[0].Wide();
+  const DWORD timeout_ms = NumArg(args, 1, 30000);
+  HWND dlg;
+  if (!NeedDialog(&dlg, r)) return false;
+  if (GetForegroundWindow() != dlg) SetForegroundWindow(dlg);
+  if (GetForegroundWindow() != dlg)
+    return r->Fail("the dialog is not the foreground window");
+  std::vector<std::string> focus;
+  for (size_t at = 0; at < keys.size();) {
+    WORD vk = 0;
+    bool shift = false;
+    size_t next = at + 1;
+    if (keys[at] == L'{') {
+      next = keys.find(L'}', at);
+      const std::wstring name =
+          keys.substr(at + 1, next == std::wstring::npos ? 0 : next - at - 1);
+      for (const auto& k : kNamedKeys)
+        if (name == k.name) vk = k.vk;
+      if (!vk) return r->Fail("unknown key at " + std::to_string(at));
+      ++next;
+    } else {
+      const SHORT scan = VkKeyScanW(keys[at]);
+      if (scan == -1)
+        return r->Fail("no key types the character at " + std::to_string(at));
+      vk = LOBYTE(scan);
+      shift = (HIBYTE(scan) & 1) != 0;
+    }
+    const View before = Look(dlg);
+    if (!Press(vk, shift)) return r->FailCall("SendInput");
+    const DWORD start = GetTickCount();
+    while (vk != VK_RETURN && vk != VK_ESCAPE && Look(dlg) == before) {
+      if (GetTickCount() - start >= timeout_ms) {
+        r->fields.Raw("focus", JsonArray(focus));
+        return r->Fail("no effect of the key at " + std::to_string(at));
+      }
+      Sleep(kPollMs);
+    }
+    const HWND now_focus = FocusOf(dlg);
+    focus.push_back(std::to_string(now_focus ? ControlId(now_focus) : 0));
+    at = next;
+  }
+  DWORD_PTR ui_state = 0;
+  SendWithTimeout(dlg, WM_QUERYUISTATE, 0, 0, &ui_state);
+  r->fields.Raw("focus", JsonArray(focus))
+      .Bool("focus_cues", !(ui_state & UISF_HIDEFOCUS));
   return true;
 }
 

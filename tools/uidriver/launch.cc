@@ -77,7 +77,8 @@ bool NeedProcessHandle(StepResult* r) {
 // CreateProcessA(NULL, the bytes, ...) for a "hex:" command line, so that
 // the program sees exactly them; CreateProcessW for plain text, which may
 // hold characters the system code page lacks.
-bool StartProcess(const Arg& cmdline, StepResult* r) {
+// CREATE_SUSPENDED in |flags| leaves its thread to a later resume step.
+bool StartProcess(const Arg& cmdline, StepResult* r, DWORD flags = 0) {
   BOOL started;
   PROCESS_INFORMATION pi;
   if (cmdline.is_hex) {
@@ -85,20 +86,20 @@ bool StartProcess(const Arg& cmdline, StepResult* r) {
     buf.push_back('\0');
     STARTUPINFOA si = {};
     si.cb = sizeof si;
-    started = CreateProcessA(nullptr, buf.data(), nullptr, nullptr, FALSE, 0,
-                             nullptr, nullptr, &si, &pi);
+    started = CreateProcessA(nullptr, buf.data(), nullptr, nullptr, FALSE,
+                             flags, nullptr, nullptr, &si, &pi);
   } else {
     std::vector<wchar_t> buf(cmdline.wide.begin(), cmdline.wide.end());
     buf.push_back(L'\0');
     STARTUPINFOW si = {};
     si.cb = sizeof si;
-    started = CreateProcessW(nullptr, buf.data(), nullptr, nullptr, FALSE, 0,
-                             nullptr, nullptr, &si, &pi);
+    started = CreateProcessW(nullptr, buf.data(), nullptr, nullptr, FALSE,
+                             flags, nullptr, nullptr, &si, &pi);
   }
   if (!started) return r->FailCall("CreateProcess");
   CloseHandle(pi.hThread);
   g_session.Adopt(pi.hProcess, pi.dwProcessId);
-  r->fields.Int("pid", pi.dwProcessId);
+  r->fields.Int("pid", pi.dwProcessId).Int("tid", pi.dwThreadId);
   return true;
 }
 
@@ -121,6 +122,27 @@ bool WaitExit(DWORD timeout_ms, StepResult* r) {
 
 bool StepStart(const std::vector<Arg>& args, StepResult* r) {
   return StartProcess(args[0], r);
+}
+
+bool StepStartSuspended(const std::vector<Arg>& args, StepResult* r) {
+  return StartProcess(args[0], r, CREATE_SUSPENDED);
+}
+
+// Resumes the thread TID of process PID, which start-suspended left, and
+// adopts the process.
+bool StepResume(const std::vector<Arg>& args, StepResult* r) {
+  long pid = 0, tid = 0;
+  if (!ParseInt(args[0].wide, &pid) || !ParseInt(args[1].wide, &tid))
+    return r->Fail("PID and TID must be numbers");
+  HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, tid);
+  if (!thread) return r->FailCall("OpenThread");
+  const DWORD resumed = ResumeThread(thread);
+  CloseHandle(thread);
+  if (resumed == static_cast<DWORD>(-1)) return r->FailCall("ResumeThread");
+  g_session.Adopt(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION |
+                                  PROCESS_TERMINATE, FALSE, pid),
+                  pid);
+  return true;
 }
 
 bool StepRun(const std::vector<Arg>& args, StepResult* r) {

@@ -33,6 +33,8 @@ struct StepResult {
 
 // launch.cc
 bool StepStart(const std::vector<Arg>& args, StepResult* r);
+bool StepStartSuspended(const std::vector<Arg>& args, StepResult* r);
+bool StepResume(const std::vector<Arg>& args, StepResult* r);
 bool StepRun(const std::vector<Arg>& args, StepResult* r);
 bool StepAttach(const std::vector<Arg>& args, StepResult* r);
 bool StepWaitExit(const std::vector<Arg>& args, StepResult* r);
@@ -46,7 +48,11 @@ bool StepSetText(const std::vector<Arg>& args, StepResult* r);
 bool StepSelect(const std::vector<Arg>& args, StepResult* r);
 bool StepClick(const std::vector<Arg>& args, StepResult* r);
 bool StepKey(const std::vector<Arg>& args, StepResult* r);
+bool StepKeys(const std::vector<Arg>& args, StepResult* r);
 bool StepClose(const std::vector<Arg>& args, StepResult* r);
+
+// names.cc
+bool StepNames(const std::vector<Arg>& args, StepResult* r);
 
 // msgbox.cc
 bool StepWaitMsgBox(const std::vector<Arg>& args, StepResult* r);

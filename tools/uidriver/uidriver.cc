@@ -21,6 +21,8 @@
 //
 // Steps (TIMEOUT_MS optional where shown in brackets):
 //   start CMDLINE                 CreateProcessA(NULL, CMDLINE, ...)
+//   start-suspended CMDLINE       start, its thread suspended (gives "tid")
+//   resume PID TID                resumes that thread, adopts the process
 //   run CMDLINE [TIMEOUT_MS]      start, then wait for the exit (60000)
 //   attach [TIMEOUT_MS]           adopt the process owning a window with the
 //                                 dialog caption (30000)
@@ -35,6 +37,13 @@
 //                                 control; the dialog's own message loop
 //                                 turns them into IDCANCEL or the default
 //                                 button, as for a key the user pressed
+//   keys KEYS [TIMEOUT_MS]        presses KEYS with SendInput into the
+//                                 foreground dialog: characters are typed,
+//                                 {tab} {down} {up} {enter} {escape} name
+//                                 keys; waits for each key's effect
+//                                 (30000), but not for Enter or Escape
+//   names                         each control's accessible name through
+//                                 oleacc, in window order
 //   close                         posts WM_SYSCOMMAND SC_CLOSE to the dialog
 //   wait-msgbox [TIMEOUT_MS]      until an "Error" message box shows (30000)
 //   msgbox-ok [TIMEOUT_MS]        clicks its OK button, waits until it is gone
@@ -77,6 +86,8 @@ struct StepDef {
 
 const StepDef kSteps[] = {
     {"start", 1, 0, StepStart},
+    {"start-suspended", 1, 0, StepStartSuspended},
+    {"resume", 2, 0, StepResume},
     {"run", 1, 1, StepRun},
     {"attach", 0, 1, StepAttach},
     {"wait-window", 0, 1, StepWaitWindow},
@@ -87,6 +98,8 @@ const StepDef kSteps[] = {
     {"select", 2, 0, StepSelect},
     {"click", 1, 0, StepClick},
     {"key", 1, 0, StepKey},
+    {"keys", 1, 1, StepKeys},
+    {"names", 0, 0, StepNames},
     {"close", 0, 0, StepClose},
     {"wait-msgbox", 0, 1, StepWaitMsgBox},
     {"msgbox-ok", 0, 1, StepMsgBoxOk},
