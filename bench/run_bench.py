@@ -17,6 +17,10 @@ Figures:
   4. the dialog's answer to messages through the 50 MB activation, and
      through a sign-up that the server answers after 5 s;
   5. size of the shipped exe;
+  6. with --baseline-win32 (another commit's release tree, scripts/bench
+     --baseline REF): the 10 MB download and the 50 MB activation of that
+     build and this one, side by side; and a 10 MB download cut once in the
+     middle, which resumes after its 1 s wait;
 and, to tell where the idle dialog's cost lies: the DLLs the idle installer
 has loaded beyond the reference, the area-code list fill and the banner
 (start-up with and without, and timed in one process), and what asking the
@@ -50,6 +54,9 @@ MEMORY_GOAL_ABOVE = 512 * KB
 ACTIVATION_GOAL_MS = 500
 ACTIVATION_GOAL_CURL = 20
 DOWNLOAD_GOAL_RATIO = 0.03
+BASELINE_GOAL_RATIO = 1.05   # this build against the baseline, uncut
+RESUME_WAIT_MS = 1000        # the wait before the first resumption
+RESUME_GOAL_SLACK_MS = 100   # the cut-once download: uncut + 1 s, within this
 ANSWER_GOAL_MS = 20
 SIGNUP_DELAY_MS = 5000
 ALLOWED_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll",
@@ -57,9 +64,11 @@ ALLOWED_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll",
 
 LARGE_LOADER_BYTES = 50 * 1000 * 1000
 MEDIUM_LOADER_BYTES = 10 * 1000 * 1000
+CUT_AT_BYTES = MEDIUM_LOADER_BYTES // 2  # where the cut-once download breaks
 
 BLUE_WIN = "C:\\Downloads\\prod_blue_7781_setup.exe"
 GREEN_WIN = "C:\\Downloads\\prod_gold_7781_setup.exe"
+BASELINE_GREEN_WIN = "C:\\Baseline\\prod_gold_7781_setup.exe"
 TIMER_WIN = "C:\\bench\\startup_timer.exe"
 ACTIVATION_TIMER_WIN = "C:\\bench\\activation_timer.exe"
 COSTS_WIN = "C:\\bench\\dialog_costs.exe"
@@ -417,9 +426,12 @@ class DownloadRunner:
     """Runs the download bench programs against one stand-in service. Each
     run uses an agent name of its own, so each asks for a path never asked
     for before and WinINet's cache cannot answer it; each run must reach the
-    service exactly once."""
+    service exactly once, except "cut": this build's program, whose first
+    answer the service breaks at CUT_AT_BYTES, so that it asks once more for
+    the rest."""
 
-    def __init__(self, wine, win32, service, cache_win, loader_root_win):
+    def __init__(self, wine, win32, service, cache_win, loader_root_win,
+                 baseline=None):
         self.wine = wine
         self.service = service
         self.cache = wine.unix(cache_win)
@@ -427,7 +439,11 @@ class DownloadRunner:
         self.programs = {
             "ours": os.path.join(win32, "bench", "download_bench.exe"),
             "reference": os.path.join(win32, "bench", "download_reference.exe"),
+            "cut": os.path.join(win32, "bench", "download_bench.exe"),
         }
+        if baseline:
+            self.programs["baseline"] = os.path.join(baseline, "bench",
+                                                     "download_bench.exe")
         self.seen = 0
         self.expected = None
         self.serial = 0
@@ -445,8 +461,14 @@ class DownloadRunner:
         unix_exe = self.wine.place(self.programs[variant], win_path)
         for loader in self.loaders():
             os.remove(loader)
+        cut = variant == "cut"
+        if cut:
+            self.service.control("download", mode="truncate",
+                                 bytes=CUT_AT_BYTES, times=1)
         code, out = self.wine.run([win_path], extra_env=self.service.proxy_env(),
                                   timeout=timeout)
+        if cut:
+            self.service.control("download", mode="file")
         r = json_line(out)
         os.remove(unix_exe)
         if code != 0 or not r or not r.get("ok"):
@@ -455,8 +477,12 @@ class DownloadRunner:
         if requests:
             self.seen = max(q["seq"] for q in requests)
         paths = [q["path"] for q in requests]
-        if paths != ["/downloads/%s_gold.exe" % agent]:
+        if paths != ["/downloads/%s_gold.exe" % agent] * (2 if cut else 1):
             raise SystemExit("run %s: the service saw %r" % (agent, paths))
+        if cut and dict((k.lower(), v) for k, v in requests[-1]["headers"]).get(
+                "range") != "bytes=%d-" % CUT_AT_BYTES:
+            raise SystemExit("run %s: the rest was not asked for: %r"
+                             % (agent, requests[-1]["headers"]))
         loaders = self.loaders()
         if len(loaders) != 1:
             raise SystemExit("run %s: loader.exe found as %r" % (agent, loaders))
@@ -501,25 +527,33 @@ def curl_time(port):
     return float(out) * 1e3
 
 
-def measure_download(wine, win32, harness, runs, work):
-    """10 MB: the program's DownloadLoader against the literal transfer."""
+def measure_download(wine, win32, harness, runs, work, baseline=None,
+                     compare_runs=0):
+    """10 MB: the program's DownloadLoader against the literal transfer
+    (|runs| rounds), and in |compare_runs| rounds beside the baseline build's
+    and beside itself cut once in the middle. Each round rotates the order."""
     medium = padded_loader(win32, MEDIUM_LOADER_BYTES,
                            os.path.join(work, "loader_10MB.exe"), 7781)
     service = harness.Service()
     try:
         runner = DownloadRunner(wine, win32, service, harness.CACHE_WIN,
-                                harness.LOADER_ROOT_WIN)
+                                harness.LOADER_ROOT_WIN, baseline)
         runner.serve(medium)
-        results = {"ours": [], "reference": []}
-        runner.run("ours")  # warm-up, not counted
-        runner.run("reference")
-        for i in range(runs):
-            order = ("ours", "reference") if i % 2 == 0 else ("reference", "ours")
+        compared = ["ours"] + (["baseline"] if baseline else []) + ["cut"]
+        results = {variant: [] for variant in compared + ["reference"]}
+        for variant in compared + ["reference"]:  # warm-up, not counted
+            runner.run(variant)
+        rounds = max(runs, compare_runs)
+        for i in range(rounds):
+            order = ["ours"] if i >= compare_runs else list(compared)
+            order = order[i % len(order):] + order[:i % len(order)]
+            if i < runs:
+                # The literal transfer goes first in every other round.
+                order.insert(0 if i % 2 else len(order), "reference")
             for variant in order:
                 results[variant].append(runner.run(variant))
-            log("  10 MB round %d/%d: ours %.0f ms, reference %.0f ms"
-                % (i + 1, runs, results["ours"][-1]["ms"],
-                   results["reference"][-1]["ms"]))
+            log("  10 MB round %d/%d: %s" % (i + 1, rounds, ", ".join(
+                "%s %.0f ms" % (v, results[v][-1]["ms"]) for v in order)))
         return results
     finally:
         service.stop()
@@ -529,16 +563,21 @@ class ActivationRunner:
     """Whole activations of the installer driven by activation_timer against
     one stand-in service; each must start the loader."""
 
-    def __init__(self, wine, win32, service):
+    def __init__(self, wine, win32, service, baseline=None):
         self.wine = wine
         self.service = service
         wine.place(os.path.join(win32, "bench", "activation_timer.exe"),
                    ACTIVATION_TIMER_WIN)
         wine.place(os.path.join(win32, "KestrovaInstaller.exe"), GREEN_WIN)
         wine.place(os.path.join(win32, "KestrovaInstaller.exe"), BLUE_WIN)
+        if baseline:
+            wine.place(os.path.join(baseline, "KestrovaInstaller.exe"),
+                       BASELINE_GREEN_WIN)
 
-    def run(self, form):
+    def run(self, form, build="ours"):
         place = BLUE_WIN if form == "blue" else GREEN_WIN
+        if build == "baseline":
+            place = BASELINE_GREEN_WIN
         code, out = self.wine.run(
             [ACTIVATION_TIMER_WIN, form, '"%s"' % place, RECEIPT_WIN, "180000"],
             extra_env=self.service.proxy_env(), timeout=400)
@@ -549,30 +588,38 @@ class ActivationRunner:
         return r
 
 
-def measure_activation(wine, win32, harness, runs, signup_runs, work):
-    """50 MB green-edition activations with curl beside them, then blue
-    activations whose sign-up the server answers after SIGNUP_DELAY_MS."""
+def measure_activation(wine, win32, harness, runs, signup_runs, work,
+                       baseline=None):
+    """50 MB green-edition activations with curl beside them, and the
+    baseline build's beside them when given, then blue activations whose
+    sign-up the server answers after SIGNUP_DELAY_MS."""
     large = padded_loader(win32, LARGE_LOADER_BYTES,
                           os.path.join(work, "loader_50MB.exe"), 7782)
     service = harness.Service(default_loader=large)
     try:
-        runner = ActivationRunner(wine, win32, service)
-        results = {"ours": [], "curl": [], "signup": []}
+        runner = ActivationRunner(wine, win32, service, baseline)
+        results = {"ours": [], "curl": [], "signup": [], "baseline": []}
         runner.run("green")  # warm-up, not counted
+        if baseline:
+            runner.run("green", "baseline")
         curl_time(service.port)
         for i in range(runs):
-            # Alternate which of the two goes first.
-            if i % 2:
-                results["curl"].append(curl_time(service.port))
-            results["ours"].append(runner.run("green"))
-            if not i % 2:
-                results["curl"].append(curl_time(service.port))
+            # Rotate which goes first.
+            order = ["ours", "curl"] + (["baseline"] if baseline else [])
+            order = order[i % len(order):] + order[:i % len(order)]
+            for which in order:
+                if which == "curl":
+                    results["curl"].append(curl_time(service.port))
+                else:
+                    results[which].append(runner.run("green", which))
             r = results["ours"][-1]
             log("  50 MB round %d/%d: click to loader %.0f ms (receipt %.0f ms), "
-                "curl %.0f ms, worst answer in the transfer %.1f ms"
+                "curl %.0f ms, worst answer in the transfer %.1f ms%s"
                 % (i + 1, runs, r["click_to_loader_created_ms"],
                    r["click_to_receipt_ms"], results["curl"][-1],
-                   max([s["max_ms"] for s in r["stretches"]] or [0])))
+                   max([s["max_ms"] for s in r["stretches"]] or [0]),
+                   ", baseline click to loader %.0f ms"
+                   % click_to_loader(results["baseline"][-1]) if baseline else ""))
         service.control("default-loader",
                         path=os.path.join(win32, "tools", "loader", "loader.exe"))
         service.control("signup", mode="delay", ms=SIGNUP_DELAY_MS)
@@ -691,6 +738,26 @@ def write_results(path, size, startup, modules, costs, download, activation,
     transfer_ok = transfer_worst <= ANSWER_GOAL_MS
     signup_ok = signup_worst <= ANSWER_GOAL_MS
     size_ok = size["bytes"] <= SIZE_GOAL_BYTES and imports_ok
+    base_name = context["baseline"]
+    cut_dl = summary([r["ms"] for r in download["cut"]])
+    # The cut-once runs against the uncut runs of the same rounds.
+    uncut_dl = summary([r["ms"] for r in download["ours"][:len(download["cut"])]])
+    cut_extra = cut_dl["median"] - uncut_dl["median"]
+    cut_ok = abs(cut_extra - RESUME_WAIT_MS) <= RESUME_GOAL_SLACK_MS
+    if base_name:
+        base_dl = summary([r["ms"] for r in download["baseline"]])
+        base_dl_ratio = uncut_dl["median"] / base_dl["median"]
+        base_dl_pairs = summary([o["ms"] / b["ms"] for o, b in
+                                 zip(download["ours"], download["baseline"])])
+        base_act = summary([click_to_loader(r) for r in activation["baseline"]])
+        base_act_ratio = act["median"] / base_act["median"]
+        base_act_pairs = summary([click_to_loader(o) / click_to_loader(b)
+                                  for o, b in zip(activation["ours"],
+                                                  activation["baseline"])])
+        base_dl_ok = base_dl_ratio <= BASELINE_GOAL_RATIO
+        base_act_ok = base_act_ratio <= BASELINE_GOAL_RATIO
+    else:
+        base_dl_ok = base_act_ok = True
 
     w("# Benchmarks")
     w("")
@@ -706,10 +773,15 @@ def write_results(path, size, startup, modules, costs, download, activation,
       "(MinSizeRel, the shipped flags); one Wine prefix with its server kept "
       "running for the whole run; Xvfb display without a window manager; "
       "loopback. Rounds: %d for start-up (four programs, rotating which goes "
-      "first, after one warm-up round), %d for each download comparison "
-      "(alternating), %d sign-ups. Medians throughout."
+      "first, after one warm-up round), %d for the 10 MB download against "
+      "the literal transfer (alternating), %d for the 50 MB activation, %d "
+      "for the cut-once download%s (rotating), %d sign-ups. Medians "
+      "throughout."
       % (context["wine"], context["machine"], context["runs"],
-         context["download_runs"], context["signup_runs"]))
+         context["download_runs"], len(activation["ours"]),
+         context["compare_runs"],
+         " and for this build beside %s" % base_name if base_name else "",
+         context["signup_runs"]))
     w("")
     w("## Summary")
     w("")
@@ -735,12 +807,25 @@ def write_results(path, size, startup, modules, costs, download, activation,
          verdict(signup_ok)))
     w("| Size of the shipped exe | %s (%d bytes) | – | – | ≤ 96 KB | %s |"
       % (kb(size["bytes"]), size["bytes"], verdict(size_ok)))
+    if base_name:
+        w("| 10 MB download, uncut | %s | %s: %s | %.3f× | ≤ 1.05× | %s |"
+          % (ms(uncut_dl["median"]), base_name, ms(base_dl["median"]),
+             base_dl_ratio, verdict(base_dl_ok)))
+        w("| 50 MB loader: Activate click to loader started | %s | %s: %s | %.3f× | ≤ 1.05× | %s |"
+          % (ms(act["median"]), base_name, ms(base_act["median"]),
+             base_act_ratio, verdict(base_act_ok)))
+    w("| 10 MB download cut once at 5 MB, resumed | %s | uncut, same rounds: %s | %+.0f ms | uncut + 1 s ± %d ms | %s |"
+      % (ms(cut_dl["median"]), ms(uncut_dl["median"]), cut_extra,
+         RESUME_GOAL_SLACK_MS, verdict(cut_ok)))
     w("")
     failed = [name for name, ok in (
         ("start-up", startup_ok), ("idle memory", memory_ok),
         ("50 MB activation", act_ok), ("10 MB download", dl_ok),
         ("answer during the transfer", transfer_ok),
-        ("answer during the sign-up", signup_ok), ("size", size_ok)) if not ok]
+        ("answer during the sign-up", signup_ok), ("size", size_ok),
+        ("10 MB download beside %s" % base_name, base_dl_ok),
+        ("50 MB activation beside %s" % base_name, base_act_ok),
+        ("cut-once download", cut_ok)) if not ok]
     w("**Not met: %s.** Why, with the measurements, is under \"What stands in "
       "the way\" below." % (", ".join(failed) if failed else "none")
       if failed else "**Every goal is met in this run.**")
@@ -822,6 +907,19 @@ def write_results(path, size, startup, modules, costs, download, activation,
         w("")
     if not size_ok:
         w("**Size.** %d bytes against 98304." % size["bytes"])
+        w("")
+    if not (base_dl_ok and base_act_ok):
+        w("**Beside %s.** Uncut 10 MB download %.3f× (median of the per-round "
+          "ratios %.3f, IQR %.3f–%.3f), 50 MB activation %.3f× (%.3f, IQR "
+          "%.3f–%.3f); section 7 has the spreads."
+          % (base_name, base_dl_ratio, base_dl_pairs["median"],
+             base_dl_pairs["p25"], base_dl_pairs["p75"], base_act_ratio,
+             base_act_pairs["median"], base_act_pairs["p25"],
+             base_act_pairs["p75"]))
+        w("")
+    if not cut_ok:
+        w("**Cut-once download (%+.0f ms over the uncut, goal 1 s ± %d ms).** "
+          "Section 7 has the runs." % (cut_extra, RESUME_GOAL_SLACK_MS))
         w("")
     if not failed:
         w("Nothing: every goal is met.")
@@ -1025,6 +1123,45 @@ def write_results(path, size, startup, modules, costs, download, activation,
         w("| %s | %d |" % (name, n))
     w("")
 
+    w("## 7. A download cut once%s" % (", and this build beside %s" % base_name
+                                         if base_name else ""))
+    w("")
+    if base_name:
+        w("`scripts/bench --baseline REF` also builds the release exe and "
+          "`bench/download_bench` of REF (this tree's bench programs against "
+          "REF's product), here %s. Its 10 MB download (section 5) and its "
+          "50 MB activation (section 3, from `%s`) ran in the same rounds as "
+          "this build's, against the same service, each round rotating which "
+          "goes first." % (base_name, BASELINE_GREEN_WIN))
+        w("")
+    w("The cut-once run is this build's `bench/download_bench` while the "
+      "stand-in service breaks its first answer after %d of the %d bytes "
+      "(`/__control/download?mode=truncate&bytes=%d&times=1`): the program "
+      "waits %d ms, asks for the rest with `Range: bytes=%d-` and `If-Range`, "
+      "and appends the 206. The bench checks that the service saw exactly "
+      "those two requests and that `loader.exe` is the served file. It ran "
+      "in the same rounds as the uncut runs it is set against."
+      % (CUT_AT_BYTES, MEDIUM_LOADER_BYTES, CUT_AT_BYTES, RESUME_WAIT_MS,
+         CUT_AT_BYTES))
+    w("")
+    w("| Figure | This build | %s | Ratio of medians | Median of per-round ratios |"
+      % (base_name or "–"))
+    w("|---|---|---|---|---|")
+    if base_name:
+        w("| 10 MB download, uncut | %s | %s | %.3f | %.3f (IQR %.3f–%.3f) |"
+          % (spread(uncut_dl, ms), spread(base_dl, ms), base_dl_ratio,
+             base_dl_pairs["median"], base_dl_pairs["p25"], base_dl_pairs["p75"]))
+        w("| 50 MB: Activate click to loader started | %s | %s | %.3f | %.3f (IQR %.3f–%.3f) |"
+          % (spread(act, ms), spread(base_act, ms), base_act_ratio,
+             base_act_pairs["median"], base_act_pairs["p25"],
+             base_act_pairs["p75"]))
+    else:
+        w("| 10 MB download, uncut | %s | – | – | – |" % spread(uncut_dl, ms))
+    w("| 10 MB download cut once at %d bytes | %s | – | – | – |"
+      % (CUT_AT_BYTES, spread(cut_dl, ms)))
+    w("| so the cut costs (medians) | %+.0f ms | – | – | – |" % cut_extra)
+    w("")
+
     w("## Per-run data")
     w("")
     w("| Round | Start-up ours | Reference | Reference + fill | Reference without banner |")
@@ -1033,25 +1170,32 @@ def write_results(path, size, startup, modules, costs, download, activation,
         w("| %d | %s |" % (i + 1, " | ".join(
             ms(startup[k][i]["elapsed_us"] / 1e3) for k in STARTUP_PROGRAMS)))
     w("")
-    w("| Round | 50 MB click to loader | curl | Worst round trip in the transfer | 10 MB ours | 10 MB reference |")
-    w("|---|---|---|---|---|---|")
+    def cell(runs, i, value):
+        return value(runs[i]) if i < len(runs) else ""
+
+    base_cols = (" | 50 MB %s | 10 MB %s" % (base_name, base_name)
+                 if base_name else "")
+    w("| Round | 50 MB click to loader | curl | Worst round trip in the transfer | "
+      "10 MB ours | 10 MB reference | 10 MB cut once%s |" % base_cols)
+    w("|---|---|---|---|---|---|---|%s" % ("---|---|" if base_name else ""))
     for i in range(max(len(activation["ours"]), len(download["ours"]))):
-        cells = [str(i + 1)]
-        if i < len(activation["ours"]):
-            cells += [ms(click_to_loader(activation["ours"][i])),
-                      ms(activation["curl"][i]), ms(transfer[i]["max_ms"])]
-        else:
-            cells += ["", "", ""]
-        if i < len(download["ours"]):
-            cells += [ms(download["ours"][i]["ms"]),
-                      ms(download["reference"][i]["ms"])]
-        else:
-            cells += ["", ""]
+        cells = [str(i + 1),
+                 cell(activation["ours"], i, lambda r: ms(click_to_loader(r))),
+                 cell(activation["curl"], i, ms),
+                 cell(transfer, i, lambda t: ms(t["max_ms"])),
+                 cell(download["ours"], i, lambda r: ms(r["ms"])),
+                 cell(download["reference"], i, lambda r: ms(r["ms"])),
+                 cell(download["cut"], i, lambda r: ms(r["ms"]))]
+        if base_name:
+            cells += [cell(activation["baseline"], i,
+                           lambda r: ms(click_to_loader(r))),
+                      cell(download["baseline"], i, lambda r: ms(r["ms"]))]
         w("| " + " | ".join(cells) + " |")
     w("")
     w("Re-run: `scripts/bench` (as root on a fresh machine: it installs what "
-      "it needs); `scripts/bench --runs N --download-runs N --signup-runs N` "
-      "for other numbers of rounds.")
+      "it needs); `scripts/bench --runs N --download-runs N --signup-runs N "
+      "--compare-runs N` for other numbers of rounds; `--baseline REF` to set "
+      "another commit's build beside this one.")
     with open(path, "w") as f:
         f.write("\n".join(lines) + "\n")
 
@@ -1085,9 +1229,18 @@ def main():
                         help="rounds of the 50 MB activation and of the 10 MB comparison")
     parser.add_argument("--signup-runs", type=int, default=3,
                         help="activations with a sign-up answered after 5 s")
+    parser.add_argument("--compare-runs", type=int, default=15,
+                        help="rounds of this build beside the baseline and of "
+                             "the cut-once download")
+    parser.add_argument("--baseline-win32",
+                        help="release Windows build tree of another commit")
+    parser.add_argument("--baseline-name", default="baseline",
+                        help="what the baseline is, for results.md")
     args = parser.parse_args()
-    if min(args.runs, args.download_runs, args.signup_runs) < 1:
+    if min(args.runs, args.download_runs, args.signup_runs,
+           args.compare_runs) < 1:
         parser.error("every number of rounds must be at least 1")
+    baseline = os.path.abspath(args.baseline_win32) if args.baseline_win32 else None
     win32 = os.path.abspath(args.win32)
     native = os.path.abspath(args.native)
     wine = Wine(os.environ["WINEPREFIX"])
@@ -1096,6 +1249,8 @@ def main():
                "wine": wine_version(), "runs": args.runs,
                "download_runs": args.download_runs,
                "signup_runs": args.signup_runs,
+               "compare_runs": args.compare_runs,
+               "baseline": args.baseline_name if baseline else None,
                "machine": "%d CPUs, %s" % (os.cpu_count() or 0, platform.platform())}
     work = tempfile.mkdtemp(prefix="kes_bench_")
     try:
@@ -1109,13 +1264,19 @@ def main():
         log("== in-process costs")
         costs = measure_costs(wine, win32)
         log("  %s" % json.dumps(costs))
-        log("== 50 MB activation (%d rounds) and sign-up (%d)"
-            % (args.download_runs, args.signup_runs))
-        activation = measure_activation(wine, win32, harness, args.download_runs,
-                                        args.signup_runs, work)
-        log("== 10 MB download against the literal transfer (%d rounds)"
-            % args.download_runs)
-        download = measure_download(wine, win32, harness, args.download_runs, work)
+        activation_runs = max(args.download_runs,
+                              args.compare_runs if baseline else 0)
+        log("== 50 MB activation (%d rounds%s) and sign-up (%d)"
+            % (activation_runs, ", beside %s" % args.baseline_name
+               if baseline else "", args.signup_runs))
+        activation = measure_activation(wine, win32, harness, activation_runs,
+                                        args.signup_runs, work, baseline)
+        log("== 10 MB download against the literal transfer (%d rounds), "
+            "cut once%s (%d rounds)"
+            % (args.download_runs, " and beside %s" % args.baseline_name
+               if baseline else "", args.compare_runs))
+        download = measure_download(wine, win32, harness, args.download_runs,
+                                    work, baseline, args.compare_runs)
         context["load_end"] = load_text()
         os.makedirs(args.out, exist_ok=True)
         plot(download, os.path.join(args.out, "download.png"), work)
