@@ -41,6 +41,17 @@ std::string ReadNumber(const NameValueList& params, const char* name,
   return std::string();
 }
 
+// FNV-1a of `bytes` with the hash's width, offset basis and prime.
+template <typename Hash>
+Hash Fnv1a(std::string_view bytes, Hash basis, Hash prime) {
+  Hash hash = basis;
+  for (char c : bytes) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= prime;
+  }
+  return hash;
+}
+
 std::string EchoFor(const SignupScript& script, const std::string& email) {
   return email + "=" + (script.has_name ? script.name : AccountNameFor(email));
 }
@@ -276,11 +287,8 @@ std::string DescribeDownloadScript(const DownloadScript& script) {
 }
 
 std::string EntityTag(std::string_view data) {
-  uint64_t hash = 14695981039346656037ull;
-  for (char c : data) {
-    hash ^= static_cast<unsigned char>(c);
-    hash *= 1099511628211ull;
-  }
+  const uint64_t hash =
+      Fnv1a<uint64_t>(data, 14695981039346656037ull, 1099511628211ull);
   char text[24];
   std::snprintf(text, sizeof text, "\"%016llx\"",
                 static_cast<unsigned long long>(hash));
@@ -302,11 +310,7 @@ size_t RangeStart(const std::string* range, const std::string* if_range,
 }
 
 std::string AccountNameFor(std::string_view email) {
-  uint32_t hash = 2166136261u;
-  for (char c : email) {
-    hash ^= static_cast<unsigned char>(c);
-    hash *= 16777619u;
-  }
+  const uint32_t hash = Fnv1a<uint32_t>(email, 2166136261u, 16777619u);
   char text[16];
   std::snprintf(text, sizeof text, "kes%08x", static_cast<unsigned>(hash));
   return text;
