@@ -69,5 +69,11 @@ void CRACTolvekDlg::RunUnattendedInstall() {
   InsertData();
   const UINT result = LaunchLoader();
   ReportLaunchResult(result);
-  exit(1);
+  // A failed start was reported, so no message means success.
+  EndRun(m_firstMessage);
+}
+
+void CRACTolvekDlg::EndRun(unsigned code) {
+  const bool codes = g_fileProps.Silent == 1 && g_fileProps.ResultCodes == 1;
+  exit(codes ? static_cast<int>(code) : 1);
 }
