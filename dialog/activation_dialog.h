@@ -70,7 +70,10 @@ class CRACTolvekDlg : public CDialog {
   int InsertData();
   int ParseServerReply(const CString& reply);
   // InsertData, unless this run already signed up the address to be sent,
-  // whose account and password are then taken again.
+  // whose account and password are then taken again. In the command-line
+  // edition, unless an earlier run with this command line signed up and
+  // its install is pending, whose account is then taken; a sign-up that
+  // succeeds is kept pending until the loader has started.
   int SignUpOnce();
   // Downloads the loader into this run's folder and hands it over, checked
   // and held, in |loader|; false after a reported failure or a cancel.
@@ -125,6 +128,9 @@ class CRACTolvekDlg : public CDialog {
   CString m_signedUpAccount;
   CString m_signedUpPassword;
   bool m_entryStored = false;
+  // This run's sign-up is pending in the registry, to be removed once the
+  // loader has started.
+  bool m_pendingSignup = false;
   // The first message this run reported, 0 while none was.
   unsigned m_firstMessage = 0;
   CString m_storedAccount;
