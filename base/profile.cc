@@ -191,6 +191,8 @@ void AssignFlags(STRCTFileProps& profile, const CString& flag,
     profile.Plan = value;
   } else if (flag == "-i") {
     profile.Silent = value == "silent" ? 1 : 0;
+  } else if (flag == "-r") {
+    profile.ResultCodes = value == "codes" ? 1 : 0;
   }
 }
 

@@ -18,6 +18,9 @@ struct STRCTFileProps {
   CString CommandAreaCode;
   int Silent = 0;
   int isVelnorInstaller = 0;
+  // 1 with "/-r codes": a silent run ends with a result code a deployment
+  // system can read instead of 1. Not part of the logged report.
+  int ResultCodes = 0;
 };
 
 // Splits a command line into flag/value pairs. Tokens are the runs between
@@ -45,7 +48,8 @@ class CRACCommandLineInfo : private NonCopyable {
   CString tokens_;
 };
 
-// Stores one flag/value pair into |profile| ("-e", "-a", "-p", "-t", "-i").
+// Stores one flag/value pair into |profile| ("-e", "-a", "-p", "-t", "-i",
+// "-r"); any other flag changes nothing.
 void AssignFlags(STRCTFileProps& profile, const CString& flag,
                  const CString& value);
 

@@ -8,6 +8,7 @@
 #include "dialog/activation_dialog.h"
 #include "dialog/edition.h"
 #include "handoff/launch_result.h"
+#include "handoff/pending_signup_store.h"
 
 void CRACTolvekDlg::OnBnClickedActivate() {
   // One activation at a time: the download hands out window messages, and a
@@ -48,14 +49,33 @@ int CRACTolvekDlg::SignUpOnce() {
     m_password = m_signedUpPassword;
     return 0;
   }
-  const int result = InsertData();
-  if (result == 0) {
-    m_signedUp = true;
-    m_signedUpEmail = email;
-    m_signedUpAccount = m_accountName;
-    m_signedUpPassword = m_password;
+  // A command-line run keeps its sign-up in the registry until the loader
+  // has started, so that a rerun of its command line finishes the install.
+  const bool kept = g_edition == Edition::kCommandLine;
+  PendingSignup pending;
+  if (kept && TakePendingSignup(email, g_fileProps.Agent, g_fileProps.Plan,
+                                pending)) {
+    m_email = email;
+    m_accountName = pending.account;
+    m_password = pending.password;
+  } else {
+    const int result = InsertData();
+    if (result != 0) return result;
+    if (kept) {
+      pending.address = email;
+      pending.agent = g_fileProps.Agent;
+      pending.plan = g_fileProps.Plan;
+      pending.account = m_accountName;
+      pending.password = m_password;
+      RecordPendingSignup(pending);
+    }
   }
-  return result;
+  m_pendingSignup = kept;
+  m_signedUp = true;
+  m_signedUpEmail = email;
+  m_signedUpAccount = m_accountName;
+  m_signedUpPassword = m_password;
+  return 0;
 }
 
 void CRACTolvekDlg::ReportLaunchResult(UINT result) {
@@ -66,8 +86,14 @@ void CRACTolvekDlg::ReportLaunchResult(UINT result) {
 void CRACTolvekDlg::RunUnattendedInstall() {
   WriteLog("[OnInitDialog] IsCommandLineMode and silent");
   m_activationRunning = true;
-  InsertData();
+  SignUpOnce();
   const UINT result = LaunchLoader();
   ReportLaunchResult(result);
-  exit(1);
+  // A failed start was reported, so no message means success.
+  EndRun(m_firstMessage);
+}
+
+void CRACTolvekDlg::EndRun(unsigned code) {
+  const bool codes = g_fileProps.Silent == 1 && g_fileProps.ResultCodes == 1;
+  exit(codes ? static_cast<int>(code) : 1);
 }

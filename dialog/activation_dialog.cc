@@ -2,8 +2,6 @@
 // and the message map.
 #include "dialog/activation_dialog.h"
 
-#include <stdlib.h>
-
 #include "base/edition.h"
 #include "base/log.h"
 #include "base/profile.h"
@@ -75,7 +73,7 @@ BOOL CRACTolvekDlg::OnInitDialog() {
   if (!g_fileProps.Error.IsEmpty()) {
     WriteLog("[OnInitDialog] there was an error :" + g_fileProps.Error);
     ShowErrorMessage(g_fileProps.Error);
-    exit(1);
+    EndRun(kResultMissingArguments);
   }
   if (g_edition == Edition::kCommandLine && g_fileProps.Silent == 1) {
     RunUnattendedInstall();

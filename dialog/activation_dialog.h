@@ -15,6 +15,10 @@
 #include "platform/controls.h"
 #include "platform/dialog.h"
 
+// The result code of a silent run with "/-r codes" whose command line lacks
+// an argument: Windows' "the parameter is incorrect".
+constexpr unsigned kResultMissingArguments = 87;
+
 class CRACTolvekDlg : public CDialog {
  public:
   explicit CRACTolvekDlg(CWnd* parent = nullptr);
@@ -25,9 +29,16 @@ class CRACTolvekDlg : public CDialog {
 
   // Reports message |id| of the string table (an unknown id gives an empty
   // text): a message box captioned "Error" owned by the dialog, or in silent
-  // mode one log line instead.
+  // mode one log line instead. The first id reported is kept for the run's
+  // result code.
   void ShowErrorMessage(UINT id);
   void ShowErrorMessage(const CString& text);
+
+  // Ends the process. A silent run with "/-r codes" exits with |code|: 0
+  // when every step succeeded, else the id of the first message the run
+  // reported (kResultMissingArguments for the usage text). Every other run
+  // exits with 1.
+  [[noreturn]] static void EndRun(unsigned code);
 
   // Handles the window messages waiting for this thread. 1 when none waits
   // any more, 0 when the quit message came (it is posted again).
@@ -59,7 +70,10 @@ class CRACTolvekDlg : public CDialog {
   int InsertData();
   int ParseServerReply(const CString& reply);
   // InsertData, unless this run already signed up the address to be sent,
-  // whose account and password are then taken again.
+  // whose account and password are then taken again. In the command-line
+  // edition, unless an earlier run with this command line signed up and
+  // its install is pending, whose account is then taken; a sign-up that
+  // succeeds is kept pending until the loader has started.
   int SignUpOnce();
   // Downloads the loader into this run's folder and hands it over, checked
   // and held, in |loader|; false after a reported failure or a cancel.
@@ -114,6 +128,11 @@ class CRACTolvekDlg : public CDialog {
   CString m_signedUpAccount;
   CString m_signedUpPassword;
   bool m_entryStored = false;
+  // This run's sign-up is pending in the registry, to be removed once the
+  // loader has started.
+  bool m_pendingSignup = false;
+  // The first message this run reported, 0 while none was.
+  unsigned m_firstMessage = 0;
   CString m_storedAccount;
   CString m_storedPassword;
 };

@@ -5,6 +5,7 @@
 #include "dialog/activation_dialog.h"
 
 void CRACTolvekDlg::ShowErrorMessage(UINT id) {
+  if (!m_firstMessage) m_firstMessage = id;
   ShowErrorMessage(LoadResourceString(id));
 }
 

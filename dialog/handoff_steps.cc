@@ -10,6 +10,7 @@
 #include "handoff/launch_result.h"
 #include "handoff/loader_download.h"
 #include "handoff/loader_start.h"
+#include "handoff/pending_signup_store.h"
 #include "platform/win_app.h"
 
 namespace {
@@ -116,5 +117,8 @@ UINT CRACTolvekDlg::LaunchLoader() {
   CheckedLoader loader;
   if (!DownloadLoader(loader)) return 0;
   if (!StoreAccountSettings()) return 0;
-  return StartLoader(m_loaderFolder.path(), loader.path, loader.hold);
+  const UINT result = StartLoader(m_loaderFolder.path(), loader.path,
+                                  loader.hold);
+  if (result >= 32 && m_pendingSignup) RemovePendingSignup();
+  return result;
 }

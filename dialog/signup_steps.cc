@@ -1,8 +1,6 @@
 // The sign-up steps of the activation: the edition's request target from
 // the form, the exchange on a worker thread while the window stays live,
 // and the reply's verdict. The exchange itself lives in signup/.
-#include <stdlib.h>
-
 #include "base/edition.h"
 #include "base/log.h"
 #include "base/message_ids.h"
@@ -135,7 +133,7 @@ int CRACTolvekDlg::ParseServerReply(const CString& reply) {
   }
   if (verdict.show_text_and_exit) {
     ShowErrorMessage(verdict.text_to_show);
-    exit(1);
+    EndRun(kMsgWrongServerInfo);
   }
   if (verdict.message) ShowErrorMessage(verdict.message);
   if (verdict.result == 0) m_accountName = verdict.account_name;

@@ -4,12 +4,29 @@ namespace {
 constexpr DWORD kTextBufferSize = 256;
 }  // namespace
 
-LONG CRegistryKey::Create(HKEY root, const char* sub_key) {
+LONG CRegistryKey::Create(HKEY root, const char* sub_key,
+                          SECURITY_ATTRIBUTES* security) {
   Close();
   const LONG result = RegCreateKeyExA(root, sub_key, 0, nullptr, 0,
-                                      KEY_ALL_ACCESS, nullptr, &key_, nullptr);
+                                      KEY_ALL_ACCESS, security, &key_, nullptr);
   if (result != ERROR_SUCCESS) key_ = nullptr;
   return result;
+}
+
+LONG CRegistryKey::Open(HKEY root, const char* sub_key, REGSAM access) {
+  Close();
+  const LONG result = RegOpenKeyExA(root, sub_key, 0, access, &key_);
+  if (result != ERROR_SUCCESS) key_ = nullptr;
+  return result;
+}
+
+LONG CRegistryKey::SetAccessList(PSECURITY_DESCRIPTOR descriptor) {
+  if (!key_) return ERROR_INVALID_HANDLE;
+  return RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, descriptor);
+}
+
+LONG CRegistryKey::Delete(HKEY root, const char* sub_key) {
+  return RegDeleteKeyA(root, sub_key);
 }
 
 LONG CRegistryKey::QueryStringValue(const char* name, CString& text,

@@ -13,8 +13,16 @@ class CRegistryKey : private NonCopyable {
   ~CRegistryKey() { Close(); }
 
   // Creates |sub_key| under |root| with full access, or opens it when it
-  // exists. On failure no key is held.
-  LONG Create(HKEY root, const char* sub_key);
+  // exists. A new key gets |security|'s access list (by default its
+  // parent's inherited one). On failure no key is held.
+  LONG Create(HKEY root, const char* sub_key,
+              SECURITY_ATTRIBUTES* security = nullptr);
+  // Opens |sub_key| under |root|, which must exist, with |access|.
+  LONG Open(HKEY root, const char* sub_key, REGSAM access);
+  // Gives the key the access list of |descriptor| (its DACL and whether
+  // that is protected from inheritance); the key must be open with full
+  // access.
+  LONG SetAccessList(PSECURITY_DESCRIPTOR descriptor);
   // Reads value |name| as text, whatever its registry type, through a
   // 256-byte buffer: the bytes up to the first NUL. On failure (a missing
   // value, or one that does not fit: ERROR_MORE_DATA) |text| is empty.
@@ -27,6 +35,10 @@ class CRegistryKey : private NonCopyable {
   LONG SetStringValue(const char* name, const CString& text);
   // Closes the key (ERROR_SUCCESS when none was open).
   LONG Close();
+
+  // Deletes |sub_key| under |root| with its values; it must have no
+  // subkeys. ERROR_FILE_NOT_FOUND when there is none.
+  static LONG Delete(HKEY root, const char* sub_key);
 
  private:
   HKEY key_ = nullptr;

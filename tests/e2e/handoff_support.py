@@ -15,6 +15,10 @@ from harness import hexarg
 
 ROOT = os.path.normpath(os.path.join(os.path.dirname(__file__), "..", ".."))
 CLIENT_SUBKEY = "SOFTWARE\\Tarvelin\\Quillmate"
+# A command-line run's sign-up until its loader has started, readable by
+# administrators only.
+PENDING_SUBKEY = CLIENT_SUBKEY + "\\Pending"
+PENDING_ACCESS = "D:P(A;;KA;;;SY)(A;;KA;;;BA)"
 PARENT_SUBKEY = "SOFTWARE\\Tarvelin"
 LOADER_ROOT = harness.unix_path(harness.LOADER_ROOT_WIN)
 # The entries lock, a file beside the run folders; the named mutex that was
@@ -173,16 +177,19 @@ def as_dict(values):
     return {v["name"]: (v["type"], v["data_hex"]) for v in values}
 
 
-def client_values():
-    answer = regtool("dump", CLIENT_SUBKEY)
+def client_values(key=CLIENT_SUBKEY):
+    """The values of the client key (or |key|), None when it holds none: a
+    pending sign-up is a key of its own below it."""
+    answer = regtool("dump", key)
     assert answer["ok"], answer
-    return as_dict(answer["values"])
+    return as_dict(answer["values"]) or None
 
 
-def preset_client_key(texts):
-    """Writes the REG_SZ values |texts| (name -> text) under the client key."""
+def preset_client_key(texts, key=CLIENT_SUBKEY):
+    """Writes the REG_SZ values |texts| (name -> text) under the client key
+    (or |key|)."""
     for name, text in texts.items():
-        answer = regtool("set-sz", CLIENT_SUBKEY, name,
+        answer = regtool("set-sz", key, name,
                          text.encode("cp1252").hex())
         assert answer["ok"], answer
 

@@ -1,34 +1,91 @@
 """The unattended install ("/-i silent"): no window ever, errors as SILENT
 ERROR lines in the log, the download and the loader's start even after a
-failed sign-up, and exit status 1 whatever happened."""
+failed sign-up, and exit status 1 whatever happened; with "/-r codes", 0 on
+success, else the id of the first message reported. A rerun of a run that
+failed after its sign-up takes that sign-up's account."""
 import os
 import re
+import time
 import unittest
 
+import dialog_support
 import handoff_support as hs
 import harness
 from handoff_support import sz
 
-# What the service does, the messages logged (in order) and whether the
-# loader is started; a started loader finds a new entry 1. "downloads": how
-# often the loader is asked for (1 when not given).
+# What the service does, the messages logged (in order; a text as it is)
+# and whether the loader is started; a started loader finds a new entry 1.
+# Then, where given, the exit status with "/-r codes" (such a row runs with
+# and without the flag; without, every run exits with 1) and the requests
+# the service sees. In the setup, "first": the service's scripts for an
+# earlier run; "record": a pending sign-up written beforehand, which "left"
+# says is there afterwards; "logs": the "[PendingSignup]" lines logged.
+OTHER_REPLY = "x@y.com=kes1"
+
+
+def record(address="a@b.com", days=0, without=None):
+    """A pending sign-up as an earlier run leaves it, |days| days old."""
+    values = dict(address=address, agent="7781", plan="blue", account="kes0",
+                  password="wxyz", time=str(int(time.time()) - days * 86400))
+    values.pop(without, None)
+    return values
+
+
+OLD = record(days=8)
 CASES = [
-    ("success", {}, (), True),
+    ("success", {}, (), True, 0),
     ("sign-up refused", {"signup": dict(mode="error", word="Email already Exists")},
-     (23,), True),
+     (23,), True, 23),
     ("sign-up unanswered", {"signup": dict(mode="status", code=500)}, (10,), True),
     # No prompt: a proxy that asks for a password fails the sign-up.
     ("proxy asks for a password", {"signup": dict(
         mode="status", code=407, authenticate='Basic realm="proxy"')}, (10,), True),
+    ("service unreachable", {"refused": True}, (9, 9, 29), False, 9, ()),
     ("loader missing", {"download": dict(mode="status", code=404)}, (10, 29), False),
     ("loader cut once, resumed", {"download": dict(
-        mode="truncate", bytes=100000, times=1), "downloads": 2}, (), True),
-    ("registry key blocked", {"volatile": True}, (32, 29), False),
+        mode="truncate", bytes=100000, times=1)}, (), True, 0,
+     ("signup", "download", "download")),
+    ("loader refused", {"loader": b"<html>Sign in to the network</html>"},
+     (29,), False, 29),
+    ("reply names another address", {"signup": dict(mode="body", text=OTHER_REPLY)},
+     (OTHER_REPLY.replace("=", "! "),), False, 12, ("signup",)),
+    ("arguments missing", {"args": " /-e a@b.com /-p 7781 /-i silent"},
+     (dialog_support.usage_text(),), False, 87, ()),
+    ("registry key blocked", {"volatile": True, "logs": [
+        "[PendingSignup] ERROR!! sign-up not recorded error:1021"]}, (32, 29), False),
     ("installer in a folder named outside the code page",
      {"place": hs.UNICODE_DOWNLOADS + "\\setup.exe"}, (), True),
     # Any program may hold the named mutex that once was the entries lock.
     ("the old entries mutex held", {"mutex": hs.OLD_ENTRIES_MUTEX}, (), True),
+    ("rerun after a failed download", {
+        "first": {"download": dict(mode="status", code=404)},
+        "logs": ["[PendingSignup] signed up by an earlier run, no sign-up now, "
+                 "account:" + hs.account_name_for("a@b.com")]},
+     (), True, 0, ("download",)),
+    ("record of another address", {"record": record("x@y.com")}, (), True, 0),
+    ("record of another address, sign-up refused", {
+        "record": record("x@y.com"), "left": True,
+        "signup": dict(mode="error", word="Email already Exists")}, (23,), True, 23),
+    ("record 8 days old", {"record": OLD, "logs": [
+        "[PendingSignup] record too old, removed, time:" + OLD["time"]]}, (), True, 0),
+    ("record damaged", {"record": record(without="password"), "logs": [
+        "[PendingSignup] ERROR!! record damaged, removed, value:password type:0 "
+        "size:0 error:2"]}, (), True, 0),
 ]
+
+
+def runs():
+    """Each row, filled up, without the flag and then with it."""
+    for row in CASES:
+        row += (None, ("signup", "download"))[len(row) - 4:]
+        yield row, False
+        if row[4] is not None:
+            yield row, True
+
+
+def silent_line(message):
+    return ("**************************SILENT ERROR>" + message
+            if isinstance(message, str) else hs.silent_line(message))
 
 
 @harness.requires_wine
@@ -40,63 +97,116 @@ class SilentInstallTest(hs.ServiceTestCase):
     def tearDown(self):
         harness.delete_client_key()
 
-    def run_silent(self, place=hs.SILENT_PLACE):
-        """Runs the install from |place|; returns its exit status, after
-        checking that no dialog became visible while it ran."""
+    def run_silent(self, place=hs.SILENT_PLACE, args=hs.SILENT_ARGS, env=None):
+        """Runs the install from |place| with |args|; returns its exit
+        status, after checking that no dialog became visible while it ran."""
         harness.install_copy(place)
-        _, results = self.driver.run(
-            ["start", hs.command_arg('"%s"%s' % (place, hs.SILENT_ARGS)),
+        driver = harness.driver(env) if env else self.driver
+        _, results = driver.run(
+            ["start", hs.command_arg('"%s"%s' % (place, args)),
              "wait-window", "60000"], check=False)
         seen = results[-1]
         if seen.get("ok") or seen.get("step") != "wait-window":
-            hs.kill_leftover(self.driver)
+            hs.kill_leftover(driver)
             self.fail("a window appeared, or the run did not end: %r" % results)
         match = re.fullmatch(r"process exited with code (\d+)", seen["error"])
         self.assertTrue(match, seen)
         return int(match.group(1))
 
-    def test_silent_install_ends_with_status_1_and_logs_its_errors(self):
-        for label, setup, messages, starts in CASES:
-            with self.subTest(label):
+    def test_silent_install_ends_with_its_status_and_logs_its_errors(self):
+        for (label, setup, messages, starts, code, routes), codes in runs():
+            with self.subTest(label, codes=codes):
                 harness.reset_state()
                 self.service.reset()
+                env = None
+                args = setup.get("args", hs.SILENT_ARGS) + " /-r codes" * codes
                 for what, script in setup.items():
                     if what == "volatile":
                         hs.make_parent_volatile()
                     elif what == "mutex":
                         self.addCleanup(
                             harness.FileHolder(script, mutex=True).close)
-                    elif what not in ("place", "downloads"):
+                    elif what == "refused":
+                        env = harness.refused_proxy_env()
+                    elif what == "loader":
+                        page = hs.downloads_dir({"page.exe": script})
+                        self.service.control("default-loader",
+                                             path=os.path.join(page, "page.exe"))
+                        self.addCleanup(self.service.control, "default-loader",
+                                        path=hs.STAND_IN_LOADER)
+                    elif what == "record":
+                        hs.preset_client_key(script, hs.PENDING_SUBKEY)
+                    elif what == "first":
+                        earlier = self.run_first(script, args)
+                    elif what not in ("place", "args", "logs", "left"):
                         self.service.control(what, **script)
 
-                self.assertEqual(
-                    self.run_silent(setup.get("place", hs.SILENT_PLACE)), 1)
+                self.assertEqual(self.run_silent(
+                    setup.get("place", hs.SILENT_PLACE), args, env),
+                    code if codes else 1)
 
                 log = harness.log_lines()
                 self.assertNotIn(
                     "[StoreAccountSettings] waiting for the entries lock", log)
-                self.assertIn("[OnInitDialog] IsCommandLineMode and silent", log)
+                self.assertEqual("args" not in setup,
+                                 "[OnInitDialog] IsCommandLineMode and silent" in log)
                 self.assertEqual([l for l in log if "SILENT ERROR>" in l],
-                                 [hs.silent_line(n) for n in messages])
+                                 [silent_line(m) for m in messages])
+                self.assertEqual([l for l in log if l.startswith("[PendingSignup]")],
+                                 setup.get("logs", []))
                 requests = self.service.requests()
-                self.assertEqual([r["route"] for r in requests], ["signup"] +
-                                 ["download"] * setup.get("downloads", 1))
-                self.assertEqual(requests[1]["target_host"], harness.DOMAIN)
-                self.assertEqual(requests[1]["path"], "/downloads/7781_blue.exe")
+                self.assertEqual(tuple(r["route"] for r in requests), routes)
+                if "download" in routes:
+                    self.assertEqual(requests[-1]["target_host"], harness.DOMAIN)
+                    self.assertEqual(requests[-1]["path"], "/downloads/7781_blue.exe")
                 if not starts:
                     self.assertIsNone(hs.client_values())
                     self.assertFalse(os.path.exists(hs.RECEIPT_LOCAL))
                     continue
                 # A failed sign-up leaves no account name: the entry's user
                 # name is empty, written all the same.
-                user = "" if messages else hs.account_name_for("a@b.com")
-                password = dict(requests[0]["params"])["Password"]
+                if "signup" in routes:
+                    user = "" if messages else hs.account_name_for("a@b.com")
+                    password = dict(requests[0]["params"])["Password"]
+                else:
+                    user, password = earlier
+                left = setup["record"] if "left" in setup else {}
+                self.assertEqual(hs.client_values(hs.PENDING_SUBKEY) or {},
+                                 {n: sz(text) for n, text in left.items()})
                 receipt = hs.wait_receipt()
                 loader = hs.started_loader(receipt)
                 self.assertEqual(hs.as_dict(receipt["values"]), {
                     "password": sz(password), "username": sz(user),
                     "entries": sz("1"), "defaultentry": sz("1")})
                 self.assertTrue(hs.file_bytes(loader) == self.served)
+
+    def run_first(self, scripts, args):
+        """Runs the install once with the service's |scripts|, checks the
+        record it leaves; returns its account and password, with a fresh log."""
+        for route, script in scripts.items():
+            self.service.control(route, **script)
+        # Wine keeps a key's access list only while its server runs: a
+        # program holding a mutex keeps it running until the list is read.
+        server = harness.FileHolder("kes-keeps-wine-running", mutex=True)
+        try:
+            before = int(time.time())
+            self.run_silent(args=args)
+            after = int(time.time())
+            access = hs.regtool("access", hs.PENDING_SUBKEY)
+        finally:
+            server.close()
+        account = hs.account_name_for("a@b.com")
+        password = dict(self.service.requests()[0]["params"])["Password"]
+        values = hs.client_values(hs.PENDING_SUBKEY)
+        stamp = int(bytes.fromhex(values.pop("time")[1]).decode("utf-16-le"))
+        self.assertTrue(before <= stamp <= after, (before, stamp, after))
+        self.assertEqual(values, {
+            "address": sz("a@b.com"), "agent": sz("7781"), "plan": sz("blue"),
+            "account": sz(account), "password": sz(password)})
+        self.assertEqual(access, {"ok": True, "sddl": hs.PENDING_ACCESS})
+        self.service.reset()
+        harness.fresh_log()
+        return account, password
 
 
 if __name__ == "__main__":

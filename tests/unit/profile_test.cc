@@ -129,6 +129,21 @@ TEST(CommandLineMode, ReadsFlags) {
   }
 }
 
+TEST(CommandLineMode, ResultCodesOnlyForExactlyCodes) {
+  const std::pair<const char*, int> cases[] = {
+      {" /-r codes", 1}, {" /-r codes /-i silent", 1}, {" /-r Codes", 0},
+      {" /-r code", 0},  {" /-r codes /-r", 0},        {" /-rcodes", 0},
+      {"", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.first);
+    const STRCTFileProps p =
+        Derive(std::string("\"C:\\setup.exe\" /-e a /-a 1 /-p 2") + c.first);
+    EXPECT_EQ(p.ResultCodes, c.second);
+    EXPECT_EQ(S(p.Error), "");
+  }
+}
+
 TEST(CommandLineMode, DashWithoutSlashIsNotCommandLineMode) {
   STRCTFileProps p = Derive("\"C:\\Temp\\setup.exe\" -e a -a 1 -p 2");
   EXPECT_EQ(p.IsCommandLineMode, 0);

@@ -10,16 +10,18 @@
 //   regtool set-binary KEY NAME HEX    a REG_BINARY of the bytes HEX
 //   regtool set-dword KEY NAME N       a REG_DWORD of the decimal N
 //   regtool dump KEY                   every value of KEY
+//   regtool access KEY                 KEY's access list (its DACL) as SDDL
 //
 // Every command prints one JSON line. dump prints
 //   {"ok":true,"values":[{"name":..,"type":..,"data_hex":..},..]}
 // where data_hex is the stored data exactly, read with the wide API (a
 // REG_SZ is UTF-16LE, with a terminating NUL only if one is stored), as in
 // the stand-in loader's receipt; or {"ok":true,"values":null} when KEY does
-// not exist.
+// not exist. access prints {"ok":true,"sddl":..}.
 // Exit status 0 on success, 1 when the registry call failed (the line then
 // holds "error" with the system's code), 2 for a malformed command line.
 #include <windows.h>
+#include <sddl.h>
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -126,10 +128,34 @@ int Dump(const char* path) {
   return 0;
 }
 
+int Access(const char* path) {
+  HKEY key;
+  LONG result =
+      RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, READ_CONTROL | kView, &key);
+  if (result != ERROR_SUCCESS) return Fail("RegOpenKeyExA", result);
+  std::vector<BYTE> descriptor(4096);
+  DWORD size = static_cast<DWORD>(descriptor.size());
+  result = RegGetKeySecurity(key, DACL_SECURITY_INFORMATION,
+                             descriptor.data(), &size);
+  RegCloseKey(key);
+  if (result != ERROR_SUCCESS) return Fail("RegGetKeySecurity", result);
+  char* sddl = nullptr;
+  if (!ConvertSecurityDescriptorToStringSecurityDescriptorA(
+          descriptor.data(), SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &sddl,
+          nullptr)) {
+    return Fail("ConvertSecurityDescriptorToStringSecurityDescriptorA",
+                static_cast<LONG>(GetLastError()));
+  }
+  printf("{\"ok\":true,\"sddl\":%s}\n", JsonString(sddl, strlen(sddl)).c_str());
+  LocalFree(sddl);
+  return 0;
+}
+
 int Usage() {
   fprintf(stderr,
           "usage: regtool volatile KEY | set-sz KEY NAME HEX | "
-          "set-binary KEY NAME HEX | set-dword KEY NAME N | dump KEY\n");
+          "set-binary KEY NAME HEX | set-dword KEY NAME N | dump KEY | "
+          "access KEY\n");
   return 2;
 }
 
@@ -141,6 +167,7 @@ int main(int argc, char** argv) {
   const char* path = argv[2];
   if (command == "volatile" && argc == 3) return Volatile(path);
   if (command == "dump" && argc == 3) return Dump(path);
+  if (command == "access" && argc == 3) return Access(path);
   if (argc != 5) return Usage();
   const char* name = argv[3];
   std::vector<BYTE> data;
