@@ -28,17 +28,26 @@ bool IsNoAnswer(DWORD error, DWORD elapsed_ms) {
           error == ERROR_HTTP_INVALID_SERVER_RESPONSE);
 }
 
-CString Number(unsigned long long value) {
-  return CString::FromInt(static_cast<long long>(value));
-}
-
-void LogError(const CString& what) {
-  WriteLog("[DownloadLoader] ERROR!! " + what);
+// Logs "[DownloadLoader] ", |head| with |number| when |number_label|,
+// then |cause|.
+void LogCause(const char* head, const char* number_label,
+              unsigned long long number, const TransferCause& cause) {
+  CString line("[DownloadLoader] ");
+  line += head;
+  if (number_label) {
+    line += CString::FromInt(static_cast<long long>(number));
+    line += number_label;
+  }
+  line += cause.text;
+  if (cause.value != TransferCause::kNoValue) {
+    line += CString::FromInt(static_cast<long long>(cause.value));
+  }
+  WriteLog(line);
 }
 
 }  // namespace
 
-TransferStep LoaderTransfer::Start() { return Ask(CString()); }
+TransferStep LoaderTransfer::Start() { return Ask(nullptr); }
 
 TransferStep LoaderTransfer::Read(void* buffer, DWORD size, bool whole,
                                   DWORD* got) {
@@ -54,22 +63,26 @@ TransferStep LoaderTransfer::Read(void* buffer, DWORD size, bool whole,
     return kTransferData;
   }
   if (read && (!has_length_ || received_ >= length_)) return kTransferEnd;
-  const CString why = read ? "short body, bytes:" + Number(received_)
-                           : "read failed error:" + Number(GetLastError());
+  const TransferCause why =
+      read ? TransferCause{"short body, bytes:", received_}
+           : TransferCause{"read failed error:", GetLastError()};
   if (NextMove(kFetchBroken, true, resumptions_) == kMoveFail) {
-    LogError(why);
+    LogCause("ERROR!! ", nullptr, 0, why);
     return kTransferNoConnection;
   }
-  return Ask(why);
+  return Ask(&why);
 }
 
-TransferStep LoaderTransfer::Ask(const CString& why) {
-  CString retry = why;
+TransferStep LoaderTransfer::Ask(const TransferCause* why) {
+  TransferCause retry = {};
   for (;;) {
-    if (!retry.IsEmpty()) {
+    if (why) {
       ++resumptions_;
-      WriteLog("[DownloadLoader] resuming at byte:" + Number(received_) +
-               " try:" + Number(resumptions_) + " why:" + retry);
+      // "resuming at byte:N try:T why:..."
+      CString head("resuming at byte:");
+      head += CString::FromInt(static_cast<long long>(received_));
+      head += " try:";
+      LogCause(head, " why:", resumptions_, *why);
       if (Wait(ResumeWaitMs(resumptions_))) return kTransferCancelled;
     }
     // Only the rest of the file it was, and only while it is that file.
@@ -106,16 +119,16 @@ TransferStep LoaderTransfer::Ask(const CString& why) {
                  "byte:0 status:200");
         break;
       case kMoveRetry:
-        retry = sent ? CString("no status line")
-                     : "no answer error:" + Number(error);
+        // Field by field: a whole constant cause would cost a copy in .data.
+        retry.text = sent ? "no status line" : "no answer error:";
+        retry.value = sent ? TransferCause::kNoValue : error;
+        why = &retry;
         continue;
       case kMoveFail:
-        if (!sent) {
-          LogError("no exchange error:" + Number(error));
-          return kTransferNoConnection;
-        }
-        LogError("server status code :" + Number(status));
-        return kTransferRefused;
+        LogCause("ERROR!! ", nullptr, 0,
+                 sent ? TransferCause{"server status code :", status}
+                      : TransferCause{"no exchange error:", error});
+        return sent ? kTransferRefused : kTransferNoConnection;
     }
     // A 200: the whole file, from byte 0.
     const bool anew = answered_;

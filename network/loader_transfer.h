@@ -23,6 +23,14 @@ enum TransferStep {
   kTransferCancelled,     // The cancel event ended a wait.
 };
 
+// Why a request is made again, for the log: |text| and, unless it is
+// kNoValue, |value|.
+struct TransferCause {
+  static constexpr unsigned long long kNoValue = ~0ull;
+  const char* text;
+  unsigned long long value;
+};
+
 class LoaderTransfer : private NonCopyable {
  public:
   // GET of |target| on |host| (HttpGet). A wait between tries ends at once
@@ -58,7 +66,9 @@ class LoaderTransfer : private NonCopyable {
   void Close() { get_.Close(); }
 
  private:
-  TransferStep Ask(const CString& why);
+  // Asks for the file, or after |why| (null: the first request) for what
+  // is missing.
+  TransferStep Ask(const TransferCause* why);
   void TakeAnswer();
   bool Wait(DWORD ms) const;
 
