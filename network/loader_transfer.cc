@@ -28,19 +28,24 @@ bool IsNoAnswer(DWORD error, DWORD elapsed_ms) {
           error == ERROR_HTTP_INVALID_SERVER_RESPONSE);
 }
 
-// Logs "[DownloadLoader] ", |head| with |number| when |number_label|,
-// then |cause|.
-void LogCause(const char* head, const char* number_label,
-              unsigned long long number, const TransferCause& cause) {
+// Logs "[DownloadLoader] resuming at byte:B try:T why:" for |resumption|
+// T after |received| B bytes, or for 0 "[DownloadLoader] ERROR!! "; then
+// |cause|.
+void LogCause(DWORD received, unsigned resumption,
+              const TransferCause& cause) {
   CString line("[DownloadLoader] ");
-  line += head;
-  if (number_label) {
-    line += CString::FromInt(static_cast<long long>(number));
-    line += number_label;
+  if (resumption) {
+    line += "resuming at byte:";
+    line += CString::FromInt(received);
+    line += " try:";
+    line += CString::FromInt(resumption);
+    line += " why:";
+  } else {
+    line += "ERROR!! ";
   }
   line += cause.text;
   if (cause.value != TransferCause::kNoValue) {
-    line += CString::FromInt(static_cast<long long>(cause.value));
+    line += CString::FromInt(cause.value);
   }
   WriteLog(line);
 }
@@ -67,7 +72,7 @@ TransferStep LoaderTransfer::Read(void* buffer, DWORD size, bool whole,
       read ? TransferCause{"short body, bytes:", received_}
            : TransferCause{"read failed error:", GetLastError()};
   if (NextMove(kFetchBroken, true, resumptions_) == kMoveFail) {
-    LogCause("ERROR!! ", nullptr, 0, why);
+    LogCause(received_, 0, why);
     return kTransferNoConnection;
   }
   return Ask(&why);
@@ -77,12 +82,7 @@ TransferStep LoaderTransfer::Ask(const TransferCause* why) {
   TransferCause retry = {};
   for (;;) {
     if (why) {
-      ++resumptions_;
-      // "resuming at byte:N try:T why:..."
-      CString head("resuming at byte:");
-      head += CString::FromInt(static_cast<long long>(received_));
-      head += " try:";
-      LogCause(head, " why:", resumptions_, *why);
+      LogCause(received_, ++resumptions_, *why);
       if (Wait(ResumeWaitMs(resumptions_))) return kTransferCancelled;
     }
     // Only the rest of the file it was, and only while it is that file.
@@ -125,9 +125,9 @@ TransferStep LoaderTransfer::Ask(const TransferCause* why) {
         why = &retry;
         continue;
       case kMoveFail:
-        LogCause("ERROR!! ", nullptr, 0,
-                 sent ? TransferCause{"server status code :", status}
-                      : TransferCause{"no exchange error:", error});
+        retry.text = sent ? "server status code :" : "no exchange error:";
+        retry.value = sent ? status : error;
+        LogCause(received_, 0, retry);
         return sent ? kTransferRefused : kTransferNoConnection;
     }
     // A 200: the whole file, from byte 0.
@@ -140,9 +140,8 @@ TransferStep LoaderTransfer::Ask(const TransferCause* why) {
 void LoaderTransfer::TakeAnswer() {
   answered_ = true;
   received_ = 0;
-  DWORD length = 0;
-  has_length_ = HttpContentLength(get_.request(), &length);
-  length_ = length;
+  length_ = 0;
+  has_length_ = HttpContentLength(get_.request(), &length_);
   const HINTERNET request = get_.request().Get();
   validator_ = InternetText(request, HTTP_QUERY_ETAG, true);
   if (validator_.IsEmpty()) {

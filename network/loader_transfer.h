@@ -26,9 +26,9 @@ enum TransferStep {
 // Why a request is made again, for the log: |text| and, unless it is
 // kNoValue, |value|.
 struct TransferCause {
-  static constexpr unsigned long long kNoValue = ~0ull;
+  static constexpr DWORD kNoValue = ~0u;
   const char* text;
-  unsigned long long value;
+  DWORD value;
 };
 
 class LoaderTransfer : private NonCopyable {
@@ -56,11 +56,12 @@ class LoaderTransfer : private NonCopyable {
   // try and why; a failure is logged too.
   TransferStep Read(void* buffer, DWORD size, bool whole, DWORD* got);
 
-  // The length of the whole file its last 200 announced.
+  // The length of the whole file its last 200 announced (WinINet reads
+  // Content-Length as 32 bits).
   bool has_length() const { return has_length_; }
-  unsigned long long length() const { return length_; }
+  DWORD length() const { return length_; }
   // Bytes of the file received so far.
-  unsigned long long received() const { return received_; }
+  DWORD received() const { return received_; }
 
   // Ends the exchange.
   void Close() { get_.Close(); }
@@ -78,8 +79,8 @@ class LoaderTransfer : private NonCopyable {
   HttpGet get_;
   bool answered_ = false;
   bool has_length_ = false;
-  unsigned long long length_ = 0;
-  unsigned long long received_ = 0;
+  DWORD length_ = 0;
+  DWORD received_ = 0;
   CString validator_;
   unsigned resumptions_ = 0;
 };

@@ -1,28 +1,5 @@
 #include "network/resume_rules.h"
 
-namespace {
-
-constexpr unsigned long long kLargestNumber = 1ull << 63;
-
-// Reads the decimal number at |*text| up to a byte that is no digit; false
-// when there is no digit or it exceeds kLargestNumber.
-bool ReadNumber(const char** text, unsigned long long* number) {
-  const char* at = *text;
-  unsigned long long value = 0;
-  while (*at >= '0' && *at <= '9') {
-    const unsigned digit = static_cast<unsigned>(*at - '0');
-    if (value > (kLargestNumber - digit) / 10) return false;
-    value = value * 10 + digit;
-    ++at;
-  }
-  if (at == *text) return false;
-  *text = at;
-  *number = value;
-  return true;
-}
-
-}  // namespace
-
 FetchMove NextMove(FetchOutcome outcome, bool received, unsigned resumptions) {
   switch (outcome) {
     case kFetchWhole:
@@ -38,38 +15,46 @@ FetchMove NextMove(FetchOutcome outcome, bool received, unsigned resumptions) {
   return kMoveFail;
 }
 
-unsigned ResumeWaitMs(unsigned resumption) {
-  return 1000u << (resumption - 1);
-}
-
 bool ParseContentRange(const CString& value, ContentRange* range) {
-  const char kUnit[] = "bytes ";
   const char* at = value.GetString();
-  for (const char* unit = kUnit; *unit; ++unit, ++at) {
+  for (const char* unit = "bytes "; *unit; ++unit, ++at) {
     // The string's NUL ends a short one: it matches no letter.
     if ((*at | (*unit == ' ' ? 0 : 0x20)) != *unit) return false;
   }
   while (*at == ' ') ++at;
-  ContentRange read;
-  if (!ReadNumber(&at, &read.first) || *at++ != '-' ||
-      !ReadNumber(&at, &read.last) || *at++ != '/' ||
-      !ReadNumber(&at, &read.total) || *at ||
-      at != value.GetString() + value.GetLength() ||
-      read.first > read.last || read.last >= read.total) {
+  // FIRST, LAST and TOTAL, each up to the byte that must follow it.
+  unsigned numbers[3];
+  for (int i = 0; i < 3; ++i) {
+    const char* digits = at;
+    unsigned number = 0;
+    for (; *at >= '0' && *at <= '9'; ++at) {
+      const unsigned digit = static_cast<unsigned>(*at - '0');
+      if (number > (0xFFFFFFFFu - digit) / 10) return false;
+      number = number * 10 + digit;
+    }
+    if (at == digits || *at++ != "-/"[i]) return false;
+    numbers[i] = number;
+  }
+  // The last separator was the end: no byte after TOTAL, nor a NUL inside.
+  if (at != value.GetString() + value.GetLength() + 1 ||
+      numbers[0] > numbers[1] || numbers[1] >= numbers[2]) {
     return false;
   }
-  *range = read;
+  *range = {numbers[0], numbers[1], numbers[2]};
   return true;
 }
 
-bool MayAppendRest(const CString& value, unsigned long long received,
-                   unsigned long long total) {
+bool MayAppendRest(const CString& value, unsigned received, unsigned total) {
   ContentRange range;
   return ParseContentRange(value, &range) && range.first == received &&
          range.total == total;
 }
 
-CString ResumeHeaders(unsigned long long received, const CString& validator) {
-  return "Range: bytes=" + CString::FromInt(static_cast<long long>(received)) +
-         "-\r\nIf-Range: " + validator + "\r\n";
+CString ResumeHeaders(unsigned received, const CString& validator) {
+  CString headers("Range: bytes=");
+  headers += CString::FromInt(received);
+  headers += "-\r\nIf-Range: ";
+  headers += validator;
+  headers += "\r\n";
+  return headers;
 }

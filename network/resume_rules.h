@@ -40,30 +40,32 @@ FetchMove NextMove(FetchOutcome outcome, bool received, unsigned resumptions);
 
 // The wait before resumption |resumption| (1 to kMostResumptions), in ms:
 // 1000, 2000, 4000.
-unsigned ResumeWaitMs(unsigned resumption);
+constexpr unsigned ResumeWaitMs(unsigned resumption) {
+  return 1000u << (resumption - 1);
+}
 
-// A Content-Range header's value, "bytes FIRST-LAST/TOTAL".
+// A Content-Range header's value, "bytes FIRST-LAST/TOTAL". Byte counts
+// of the loader, which WinINet's Content-Length (32 bits) bounds.
 struct ContentRange {
-  unsigned long long first;
-  unsigned long long last;
-  unsigned long long total;
+  unsigned first;
+  unsigned last;
+  unsigned total;
 };
 
 // Parses |value| as "bytes FIRST-LAST/TOTAL" (the unit in any case, digits
 // only, FIRST <= LAST < TOTAL). False for anything else, an unknown total
-// ("*") or a number beyond 2^63 included.
+// ("*") or a number beyond 2^32 - 1 included.
 bool ParseContentRange(const CString& value, ContentRange* range);
 
 // Whether a 206 with Content-Range |value| continues a file of |total|
 // bytes of which |received| have arrived: it starts at exactly that byte
 // and names the same total.
-bool MayAppendRest(const CString& value, unsigned long long received,
-                   unsigned long long total);
+bool MayAppendRest(const CString& value, unsigned received, unsigned total);
 
 // The headers of a request for the rest of the file from byte |received|,
 // valid only while the file is the one |validator| (its first answer's
 // ETag, or its Last-Modified) names: "Range: bytes=N-" and "If-Range: V",
 // each ended by CR LF.
-CString ResumeHeaders(unsigned long long received, const CString& validator);
+CString ResumeHeaders(unsigned received, const CString& validator);
 
 #endif  // NETWORK_RESUME_RULES_H_

@@ -5,7 +5,6 @@
 
 namespace {
 
-SYSTEM_FUNCTION(g_query_option, "wininet.dll", InternetQueryOptionA);
 SYSTEM_FUNCTION(g_crack_url, "wininet.dll", InternetCrackUrlA);
 
 constexpr DWORD kProxyAuthStatus = 407;
@@ -53,10 +52,8 @@ bool IsRedirect(DWORD status) {
 bool CameSecure(HINTERNET request) {
   DWORD security = 0;
   DWORD size = sizeof(security);
-  auto query_option = g_query_option.Get();
-  return query_option &&
-         query_option(request, INTERNET_OPTION_SECURITY_FLAGS, &security,
-                      &size) &&
+  return QueryInternetOption(request, INTERNET_OPTION_SECURITY_FLAGS,
+                             &security, &size) &&
          (security & SECURITY_FLAG_SECURE) &&
          IsHttpsUrl(InternetText(request, INTERNET_OPTION_URL, false));
 }

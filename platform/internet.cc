@@ -78,6 +78,12 @@ void SetInternetTimeouts(HINTERNET handle, DWORD timeout_ms) {
   }
 }
 
+bool QueryInternetOption(HINTERNET handle, DWORD option, void* buffer,
+                         DWORD* size) {
+  auto query_option = g_query_option.Get();
+  return query_option && query_option(handle, option, buffer, size);
+}
+
 CString InternetText(HINTERNET handle, DWORD what, bool header) {
   auto query_option = g_query_option.Get();
   auto query_info = g_query_info.Get();

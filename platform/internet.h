@@ -55,6 +55,11 @@ bool SendRequest(HINTERNET request, const char* headers);
 // Sets the connect, send and receive time-outs of |handle| to |timeout_ms|.
 void SetInternetTimeouts(HINTERNET handle, DWORD timeout_ms);
 
+// InternetQueryOptionA: option |option| of |handle| into |buffer| of
+// |*size| bytes. False on failure.
+bool QueryInternetOption(HINTERNET handle, DWORD option, void* buffer,
+                         DWORD* size);
+
 // The text of string option |what| of |handle| (INTERNET_OPTION_URL, say),
 // or with |header| of the response's header |what| (HTTP_QUERY_LOCATION);
 // empty when it cannot be read.

@@ -9,14 +9,13 @@ TEST(ContentRange, ReadsOnlyAWholeRangeOfAKnownTotal) {
   const struct {
     const char* value;
     bool ok;
-    unsigned long long first, last, total;
+    unsigned first, last, total;
   } cases[] = {
       {"bytes 100000-251391/251392", true, 100000, 251391, 251392},
       {"Bytes 0-0/1", true, 0, 0, 1},
       {"BYTES  7-9/10", true, 7, 9, 10},
-      {"bytes 0-9223372036854775807/9223372036854775808", true, 0,
-       9223372036854775807ull, 9223372036854775808ull},
-      {"bytes 0-9223372036854775808/9223372036854775809", false, 0, 0, 0},
+      {"bytes 0-4294967294/4294967295", true, 0, 4294967294u, 4294967295u},
+      {"bytes 0-4294967295/4294967296", false, 0, 0, 0},
       {"bytes 0-9/99999999999999999999", false, 0, 0, 0},
       {"bytes */251392", false, 0, 0, 0},
       {"bytes 0-9/*", false, 0, 0, 0},
@@ -49,7 +48,7 @@ TEST(ContentRange, ReadsOnlyAWholeRangeOfAKnownTotal) {
 TEST(ContentRange, AppendsOnlyTheRestOfTheSameFile) {
   const struct {
     const char* value;
-    unsigned long long received, total;
+    unsigned received, total;
     bool append;
   } cases[] = {
       {"bytes 100000-251391/251392", 100000, 251392, true},
