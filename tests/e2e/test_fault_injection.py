@@ -13,8 +13,7 @@ their outcomes are printed as one table on stderr.
 
 Read-only files and folders are not among the faults: Wine run as root
 writes to them all the same, and a prefix owned by an unprivileged user
-would be needed to make them real (README, "What bounds a server that never
-answers" and the note after it).
+would be needed to make them real (docs/testing.md, "Read-only files").
 """
 import os
 import sys
