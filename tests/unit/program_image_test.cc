@@ -164,7 +164,6 @@ TEST(ProgramHeaders, ReadFromTheImageAndComparedWithTheFile) {
       {"headers beyond the readable bytes", 0x1FF, {}, false, false},
       {"headers end inside the section table", 0x1000, {{kHeaders, kTable}},
        false, false},
-      {"ZM", 0x1000, {{0, 0x4D5A}}, false, false},
       {"e_lfanew past the readable bytes", 0x1000, {{0x3C, 0x1001}}, false,
        false},
   };

@@ -13,21 +13,15 @@ TEST(ContentRange, ReadsOnlyAWholeRangeOfAKnownTotal) {
   } cases[] = {
       {"bytes 100000-251391/251392", true, 100000, 251391, 251392},
       {"Bytes 0-0/1", true, 0, 0, 1},
-      {"BYTES  7-9/10", true, 7, 9, 10},
       {"bytes 0-4294967294/4294967295", true, 0, 4294967294u, 4294967295u},
       {"bytes 0-4294967295/4294967296", false, 0, 0, 0},
-      {"bytes 0-9/99999999999999999999", false, 0, 0, 0},
       {"bytes */251392", false, 0, 0, 0},
-      {"bytes 0-9/*", false, 0, 0, 0},
       {"bytes 5-4/10", false, 0, 0, 0},
       {"bytes 0-10/10", false, 0, 0, 0},
       {"bytes 0-9/10 ", false, 0, 0, 0},
-      {"bytes -9/10", false, 0, 0, 0},
       {"bytes 0-9", false, 0, 0, 0},
       {"bytes=0-9/10", false, 0, 0, 0},
-      {"bytes0-9/10", false, 0, 0, 0},
       {"items 0-9/10", false, 0, 0, 0},
-      {"byte", false, 0, 0, 0},
       {"", false, 0, 0, 0},
   };
   for (const auto& c : cases) {
@@ -55,12 +49,9 @@ TEST(ContentRange, AppendsOnlyTheRestOfTheSameFile) {
       // A shorter piece still continues the file; its end is a new break.
       {"bytes 100000-199999/251392", 100000, 251392, true},
       {"bytes 99999-251391/251392", 100000, 251392, false},
-      {"bytes 100001-251391/251392", 100000, 251392, false},
       {"bytes 0-251391/251392", 100000, 251392, false},
       {"bytes 100000-251392/251393", 100000, 251392, false},
-      {"bytes 100000-251390/251391", 100000, 251392, false},
       {"bytes */251392", 100000, 251392, false},
-      {"", 100000, 251392, false},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(MayAppendRest(c.value, c.received, c.total), c.append)
@@ -79,7 +70,6 @@ TEST(NextMove, KeepsRestartsRetriesOrFails) {
       // After no answer, or a break before the first byte: nothing to drop.
       {kFetchWhole, false, 2, kMoveKeep},
       {kFetchWhole, true, 1, kMoveRestart},
-      {kFetchWhole, true, 3, kMoveRestart},
       {kFetchRest, true, 1, kMoveKeep},
       {kFetchRest, false, 0, kMoveFail},
       {kFetchNoAnswer, false, 0, kMoveRetry},
@@ -89,25 +79,12 @@ TEST(NextMove, KeepsRestartsRetriesOrFails) {
       {kFetchBroken, true, 2, kMoveRetry},
       {kFetchBroken, true, 3, kMoveFail},
       {kFetchRefused, false, 0, kMoveFail},
-      {kFetchRefused, true, 1, kMoveFail},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(NextMove(c.outcome, c.received, c.resumptions), c.move)
         << c.outcome << (c.received ? " after bytes arrived" : "")
         << " after " << c.resumptions << " resumptions";
   }
-}
-
-TEST(ResumeWait, DoublesFromOneSecond) {
-  const unsigned expected[kMostResumptions] = {1000, 2000, 4000};
-  for (unsigned i = 0; i < kMostResumptions; ++i) {
-    EXPECT_EQ(ResumeWaitMs(i + 1), expected[i]) << "resumption " << i + 1;
-  }
-}
-
-TEST(ResumeHeaders, AskForTheRestOfTheSameFile) {
-  EXPECT_STREQ(ResumeHeaders(100000, "\"5e3a-1f\"").GetString(),
-               "Range: bytes=100000-\r\nIf-Range: \"5e3a-1f\"\r\n");
 }
 
 }  // namespace

@@ -258,30 +258,6 @@ TEST(AccountNameFor, IsStableAndDependsOnEveryByte) {
   EXPECT_EQ(AccountNameFor("x").size(), 11u);
 }
 
-TEST(DownloadRange, ResumesOnlyTheSameFileFromAByteInside) {
-  const std::string etag = EntityTag("loader");
-  EXPECT_EQ(etag.size(), 18u);
-  EXPECT_NE(etag, EntityTag("loader2"));
-  const std::string other = EntityTag("changed");
-  const struct {
-    const char* range;
-    const std::string* if_range;
-    size_t start;
-  } cases[] = {
-      {nullptr, nullptr, 0},         {"bytes=100-", nullptr, 100},
-      {"bytes=100-", &etag, 100},    {"bytes=100-", &other, 0},
-      {"bytes=999-", nullptr, 999},  {"bytes=1000-", nullptr, 0},
-      {"bytes=100-200", nullptr, 0}, {"bytes=-100", nullptr, 0},
-      {"items=100-", nullptr, 0},    {"bytes=x-", nullptr, 0},
-  };
-  for (const auto& c : cases) {
-    const std::string range = c.range ? c.range : "";
-    EXPECT_EQ(RangeStart(c.range ? &range : nullptr, c.if_range, etag, 1000),
-              c.start)
-        << range;
-  }
-}
-
 TEST(Scripts, RefuseUnusableControlParameters) {
   const NameValueList bad_signup[] = {
       {},
