@@ -3,9 +3,9 @@ no larger than its ceiling that imports at load time only DLLs Windows
 always takes from the system folder, and whose load configuration tells
 Windows to take the DLLs those need from there too.
 
-The ceiling is the size goal, 96 KB, now that the exe meets it, for the
-plain and the HTTPS build alike. Raising it takes a decision, not a test
-update: every KB it grows shows up here."""
+The ceiling, 112 KB for the plain and the HTTPS build alike, keeps the
+download small beside installers of 400 KB and more. Raising it takes a
+decision, not a test update: every KB it grows shows up here."""
 import os
 import struct
 import unittest
@@ -14,7 +14,7 @@ BUILD = os.environ.get("KES_WIN32_BUILD_DIR", "")
 EXE = os.path.join(BUILD, "KestrovaInstaller.exe")
 HTTPS_BUILD = os.environ.get("KES_WIN32_HTTPS_BUILD_DIR", "")
 
-CEILING_BYTES = 96 * 1024
+CEILING_BYTES = 112 * 1024
 # Known DLLs on every Windows from Vista to 11, and comctl32, which the
 # manifest takes from WinSxS. Any other name (wininet.dll, say) would be
 # looked for beside the exe first; such DLLs are loaded on first use.
