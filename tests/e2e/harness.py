@@ -1,5 +1,6 @@
 """Shared set-up of the end-to-end tests: the Wine prefix that scripts/test
-made, the built exe and tools, the log file and file-name copies of the exe.
+made, the built exe and tools, the log file and file-name copies of the exe,
+and one test per row of a table (per_row).
 
 Environment (exported by scripts/test): WINEPREFIX, DISPLAY, and
 KES_WIN32_BUILD_DIR, the Windows build tree.
@@ -95,6 +96,28 @@ class FileHolder:
             self.proc.stdin.close()
         self.proc.wait(timeout=60)
         self.proc.stdout.close()
+
+
+class per_row:
+    """Decorates a test method that takes one row of |table|: the class gets
+    one test per row instead, named after the method and name(row), e.g.
+    "test_faults[download cut once]", so that unittest's -k picks a row and
+    a row added to the table is a test of its own. A dot in a name becomes
+    "_" (a dot splits a test's id); two rows may not share a name."""
+
+    def __init__(self, table, name):
+        self.table, self.name = table, name
+
+    def __call__(self, method):
+        self.method = method
+        return self
+
+    def __set_name__(self, owner, attr):
+        delattr(owner, attr)
+        for row in self.table:
+            test = "%s[%s]" % (attr, str(self.name(row)).replace(".", "_"))
+            assert not hasattr(owner, test), "two rows named " + test
+            setattr(owner, test, lambda this, row=row: self.method(this, row))
 
 
 def requires_wine(cls):

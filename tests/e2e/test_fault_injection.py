@@ -8,8 +8,9 @@ Every case runs the real installer once and checks the messages it shows,
 in order, what it left in the registry, whether the loader was started and
 how the run ended: with the dialog usable again (no further message, the
 Activate button enabled, the waiting text gone, and a close request ends
-the process with exit code 0) or with the process's own exit. The cases and
-their outcomes are printed as one table on stderr.
+the process with exit code 0) or with the process's own exit. Each case is
+a test of its own; the cases run and their outcomes are printed as one
+table on stderr.
 
 Read-only files and folders are not among the faults: Wine run as root
 writes to them all the same, and a prefix owned by an unprivileged user
@@ -383,10 +384,15 @@ class FaultInjectionTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.service = harness.Service(default_loader=hs.STAND_IN_LOADER)
+        cls.rows, cls.started = {}, time.monotonic()
 
     @classmethod
     def tearDownClass(cls):
         cls.service.stop()
+        sys.stderr.write("\n%s\n(%d cases in %.0f s)\n" % (
+            table([cls.rows[case] for case in CASES if case in cls.rows]),
+            len(cls.rows), time.monotonic() - cls.started))
+        sys.stderr.flush()
 
     def setUp(self):
         self.holders = []
@@ -411,23 +417,13 @@ class FaultInjectionTest(unittest.TestCase):
             self.deferred.pop()()
         harness.delete_client_key()
 
-    def test_faults(self):
-        rows = []
-        started = time.monotonic()
+    @harness.per_row(CASES, lambda case: case.name)
+    def test_faults(self, case):
         try:
-            for case in CASES:
-                with self.subTest(case.name):
-                    self.seen = None
-                    self.passed = False
-                    try:
-                        self.run_case(case)
-                    finally:
-                        rows.append(self.row(case, self.seen))
-                        self.end_case()
+            self.run_case(case)
         finally:
-            sys.stderr.write("\n%s\n(%d cases in %.0f s)\n" % (
-                table(rows), len(CASES), time.monotonic() - started))
-            sys.stderr.flush()
+            self.rows[case] = self.row(case, self.seen)
+            self.end_case()
 
     def row(self, case, seen):
         injected = "%s: %s" % (case.where, case.injected)

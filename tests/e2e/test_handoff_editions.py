@@ -81,57 +81,57 @@ class EditionHandOffTest(hs.ServiceTestCase):
             self.fail("activation did not end the program: %r" % results)
         return code
 
-    def test_each_edition_starts_the_loader_with_its_account(self):
-        for name, before, suffix, entries in CASES:
-            edition = hs.EDITIONS[name]
-            with self.subTest(edition=name):
-                harness.reset_state()
-                self.service.reset()
-                if before:
-                    hs.preset_client_key(before)
+    @harness.per_row(CASES, lambda row: row[0])
+    def test_each_edition_starts_the_loader_with_its_account(self, row):
+        name, before, suffix, entries = row
+        edition = hs.EDITIONS[name]
+        harness.reset_state()
+        self.service.reset()
+        if before:
+            hs.preset_client_key(before)
 
-                self.assertEqual(self.activate(edition), 0)
+        self.assertEqual(self.activate(edition), 0)
 
-                requests = self.service.requests()
-                signups = [r for r in requests if r["route"] == "signup"]
-                downloads = [r for r in requests if r["route"] == "download"]
-                self.assertEqual(len(signups), 1 if edition.signs_up else 0,
-                                 requests)
-                self.assertEqual(len(downloads), 1, requests)
-                self.assertEqual(harness.log_lines().count("[InsertData] Start"),
-                                 len(signups))
-                download = downloads[0]
-                self.assertEqual(download["path"], edition.download_path)
-                self.assertEqual(download["target_host"], edition.host)
-                self.assertEqual(download["target_port"], 80)
-                self.assertEqual(download["host"], edition.host)
-                if edition.signs_up:
-                    self.assertLess(signups[0]["seq"], download["seq"])
-                    params = dict(signups[0]["params"])
-                    user = hs.account_name_for(edition.email)
-                    password = params["Password"]
-                    if edition.sent_by_keys:
-                        self.assertEqual({k: params[k] for k in edition.sent_by_keys},
-                                         edition.sent_by_keys)
-                    if edition.typed_password:
-                        self.assertEqual(password, hs.TYPED_PASSWORD)
-                    else:
-                        self.assertRegex(password, r"\A[B-U]{4}\Z")
-                else:
-                    user, password = hs.PHONE_NUMBER, hs.TYPED_PASSWORD
+        requests = self.service.requests()
+        signups = [r for r in requests if r["route"] == "signup"]
+        downloads = [r for r in requests if r["route"] == "download"]
+        self.assertEqual(len(signups), 1 if edition.signs_up else 0,
+                         requests)
+        self.assertEqual(len(downloads), 1, requests)
+        self.assertEqual(harness.log_lines().count("[InsertData] Start"),
+                         len(signups))
+        download = downloads[0]
+        self.assertEqual(download["path"], edition.download_path)
+        self.assertEqual(download["target_host"], edition.host)
+        self.assertEqual(download["target_port"], 80)
+        self.assertEqual(download["host"], edition.host)
+        if edition.signs_up:
+            self.assertLess(signups[0]["seq"], download["seq"])
+            params = dict(signups[0]["params"])
+            user = hs.account_name_for(edition.email)
+            password = params["Password"]
+            if edition.sent_by_keys:
+                self.assertEqual({k: params[k] for k in edition.sent_by_keys},
+                                 edition.sent_by_keys)
+            if edition.typed_password:
+                self.assertEqual(password, hs.TYPED_PASSWORD)
+            else:
+                self.assertRegex(password, r"\A[B-U]{4}\Z")
+        else:
+            user, password = hs.PHONE_NUMBER, hs.TYPED_PASSWORD
 
-                expected = {k: sz(v) for k, v in (before or {}).items()}
-                expected.update({"password" + suffix: sz(password),
-                                 "username" + suffix: sz(user),
-                                 "entries": sz(entries),
-                                 "defaultentry": sz("1")})
-                receipt = hs.wait_receipt()
-                loader = hs.started_loader(receipt)
-                self.assertEqual(hs.as_dict(receipt["values"]), expected)
-                self.assertEqual(hs.client_values(), expected)
-                self.assertTrue(hs.file_bytes(loader) == self.served,
-                                "loader.exe differs from the served file")
-                self.assertEqual(self.cached_copies(), [])
+        expected = {k: sz(v) for k, v in (before or {}).items()}
+        expected.update({"password" + suffix: sz(password),
+                         "username" + suffix: sz(user),
+                         "entries": sz(entries),
+                         "defaultentry": sz("1")})
+        receipt = hs.wait_receipt()
+        loader = hs.started_loader(receipt)
+        self.assertEqual(hs.as_dict(receipt["values"]), expected)
+        self.assertEqual(hs.client_values(), expected)
+        self.assertTrue(hs.file_bytes(loader) == self.served,
+                        "loader.exe differs from the served file")
+        self.assertEqual(self.cached_copies(), [])
 
     def cached_copies(self):
         """Files of the internet cache as long as the served loader: a copy

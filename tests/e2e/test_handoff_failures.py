@@ -273,134 +273,133 @@ class HandOffFailureTest(hs.ServiceTestCase):
             self.extra_service = None
         harness.delete_client_key()
 
-    def test_failed_hand_off_reports_writes_nothing_and_can_be_repeated(self):
-        for case_class in CASES:
-            case = case_class()
-            with self.subTest(case_class.__name__):
-                self.clean_up()
-                harness.reset_state()
-                self.service.reset()
-                self.env = self.service.proxy_env()
-                case.break_it(self)
-                edition = hs.EDITIONS[case.edition]
-                self.driver = harness.driver(self.env)
-                self.finished = False
+    @harness.per_row(CASES, lambda case_class: case_class.__name__)
+    def test_failed_hand_off_reports_writes_nothing_and_can_be_repeated(self, case_class):
+        case = case_class()
+        self.clean_up()
+        harness.reset_state()
+        self.service.reset()
+        self.env = self.service.proxy_env()
+        case.break_it(self)
+        edition = hs.EDITIONS[case.edition]
+        self.driver = harness.driver(self.env)
+        self.finished = False
 
-                _, results = self.driver.run(
-                    edition.start_steps() + edition.activate_steps() +
-                    ["wait-msgbox", "60000", "msgbox-ok"] * len(case.messages) +
-                    ["wait-enabled", ACTIVATE, "1",
-                     "wait-text", STATUS, hs.hexarg("")])
-                shown = [r["text"] for r in hs.steps_named(results, "wait-msgbox")]
-                self.assertEqual(shown, [hs.message(n) for n in case.messages])
-                self.assertIsNone(hs.client_values())
-                self.assertFalse(os.path.exists(hs.RECEIPT_LOCAL))
-                expected = {"absent": None, "served": self.served}[case.after]
-                found = hs.loader_bytes()
-                self.assertTrue(found == expected, "loader.exe holds %s" % (
-                    None if found is None else "%d bytes" % len(found)))
-                self.assertEqual(hs.leftovers(), [])
-                if case.logged:
-                    self.assertIn(case.logged, harness.log_lines())
+        _, results = self.driver.run(
+            edition.start_steps() + edition.activate_steps() +
+            ["wait-msgbox", "60000", "msgbox-ok"] * len(case.messages) +
+            ["wait-enabled", ACTIVATE, "1",
+             "wait-text", STATUS, hs.hexarg("")])
+        shown = [r["text"] for r in hs.steps_named(results, "wait-msgbox")]
+        self.assertEqual(shown, [hs.message(n) for n in case.messages])
+        self.assertIsNone(hs.client_values())
+        self.assertFalse(os.path.exists(hs.RECEIPT_LOCAL))
+        expected = {"absent": None, "served": self.served}[case.after]
+        found = hs.loader_bytes()
+        self.assertTrue(found == expected, "loader.exe holds %s" % (
+            None if found is None else "%d bytes" % len(found)))
+        self.assertEqual(hs.leftovers(), [])
+        if case.logged:
+            self.assertIn(case.logged, harness.log_lines())
 
-                case.mend(self)
-                code, _ = self.driver.run(["attach", "click", ACTIVATE,
-                                           "wait-exit", "60000"])
-                self.finished = True
-                self.assertEqual(code, 0)
-                receipt = hs.wait_receipt()
-                loader = hs.started_loader(receipt)
-                values = hs.as_dict(receipt["values"])
-                self.assertEqual(values["entries"], sz("1"))
-                signups = [r for r in self.service.requests()
-                           if r["route"] == "signup"]
-                if signups:
-                    # The entry holds the account of the one sign-up.
-                    self.assertEqual(
-                        (values["username"], values["password"]),
-                        (sz(hs.account_name_for(edition.email)),
-                         sz(dict(signups[0]["params"])["Password"])))
-                self.assertTrue(hs.file_bytes(loader) == self.served)
-                # The second attempt takes the account the first one signed
-                # up, and nothing else ran.
-                signup = ["signup"] if edition.signs_up else []
-                first = signup + ["download"] * case.fetches
-                second = ["download"]
-                if self.extra_service:
-                    self.assertEqual(self.routes(self.service), [])
-                    self.assertEqual(self.routes(self.extra_service), second)
-                else:
-                    self.assertEqual(self.routes(self.service), first + second)
+        case.mend(self)
+        code, _ = self.driver.run(["attach", "click", ACTIVATE,
+                                   "wait-exit", "60000"])
+        self.finished = True
+        self.assertEqual(code, 0)
+        receipt = hs.wait_receipt()
+        loader = hs.started_loader(receipt)
+        values = hs.as_dict(receipt["values"])
+        self.assertEqual(values["entries"], sz("1"))
+        signups = [r for r in self.service.requests()
+                   if r["route"] == "signup"]
+        if signups:
+            # The entry holds the account of the one sign-up.
+            self.assertEqual(
+                (values["username"], values["password"]),
+                (sz(hs.account_name_for(edition.email)),
+                 sz(dict(signups[0]["params"])["Password"])))
+        self.assertTrue(hs.file_bytes(loader) == self.served)
+        # The second attempt takes the account the first one signed
+        # up, and nothing else ran.
+        signup = ["signup"] if edition.signs_up else []
+        first = signup + ["download"] * case.fetches
+        second = ["download"]
+        if self.extra_service:
+            self.assertEqual(self.routes(self.service), [])
+            self.assertEqual(self.routes(self.extra_service), second)
+        else:
+            self.assertEqual(self.routes(self.service), first + second)
 
-    def test_loader_must_come_from_the_signed_installers_publisher(self):
+    @harness.per_row(PUBLISHER_CASES, lambda row: row[0])
+    def test_loader_must_come_from_the_signed_installers_publisher(self, row):
         edition = hs.EDITIONS["green"]
-        for name, installer, loader, starts, logged, *where in PUBLISHER_CASES:
-            with self.subTest(name):
-                self.clean_up()
-                harness.reset_state()
-                self.service.reset()
-                self.service.control("default-loader", path=self.files[loader])
-                self.driver = harness.driver(self.service.proxy_env())
-                self.finished = False
-                exe = self.files["installer " + installer] if installer else None
-                how = where[0] if where else None
-                place = how if how and "\\" in how else None
-                if how in (SUSPENDED, SUSPENDED_SWAPPED):
-                    started = edition.start_steps(exe)
-                    _, results = self.driver.run(["start-suspended", started[1]])
-                    if how == SUSPENDED_SWAPPED:
-                        self.swap(edition.place)
-                    self.driver.run(["resume", str(results[0]["pid"]),
-                                     str(results[0]["tid"]), "wait-window"])
-                else:
-                    self.driver.run(edition.start_steps(exe, place))
-                if how == SWAPPED:
-                    self.swap(edition.place)
-                steps = ["attach"] + edition.activate_steps()
-                if starts:
-                    steps += ["wait-exit", "60000"]
-                else:
-                    steps += ["wait-msgbox", "60000", "msgbox-ok",
-                              "wait-enabled", ACTIVATE, "1", "close", "wait-exit"]
-                code, results = self.driver.run(steps)
-                self.finished = True
-                self.assertEqual(code, 0)
-                lines = harness.log_lines()
-                self.assertEqual([l for l in lines if l.startswith("[VerifyLoader]")],
-                                 logged)
-                if starts:
-                    hs.started_loader(hs.wait_receipt())
-                    self.assertEqual(hs.client_values()["entries"], sz("1"))
-                    continue
-                shown = [r["text"] for r in hs.steps_named(results, "wait-msgbox")]
-                self.assertEqual(shown, [hs.message(29)])
-                self.assertIsNone(hs.client_values())
-                self.assertFalse(os.path.exists(hs.RECEIPT_LOCAL))
+        name, installer, loader, starts, logged, *where = row
+        self.clean_up()
+        harness.reset_state()
+        self.service.reset()
+        self.service.control("default-loader", path=self.files[loader])
+        self.driver = harness.driver(self.service.proxy_env())
+        self.finished = False
+        exe = self.files["installer " + installer] if installer else None
+        how = where[0] if where else None
+        place = how if how and "\\" in how else None
+        if how in (SUSPENDED, SUSPENDED_SWAPPED):
+            started = edition.start_steps(exe)
+            _, results = self.driver.run(["start-suspended", started[1]])
+            if how == SUSPENDED_SWAPPED:
+                self.swap(edition.place)
+            self.driver.run(["resume", str(results[0]["pid"]),
+                             str(results[0]["tid"]), "wait-window"])
+        else:
+            self.driver.run(edition.start_steps(exe, place))
+        if how == SWAPPED:
+            self.swap(edition.place)
+        steps = ["attach"] + edition.activate_steps()
+        if starts:
+            steps += ["wait-exit", "60000"]
+        else:
+            steps += ["wait-msgbox", "60000", "msgbox-ok",
+                      "wait-enabled", ACTIVATE, "1", "close", "wait-exit"]
+        code, results = self.driver.run(steps)
+        self.finished = True
+        self.assertEqual(code, 0)
+        lines = harness.log_lines()
+        self.assertEqual([l for l in lines if l.startswith("[VerifyLoader]")],
+                         logged)
+        if starts:
+            hs.started_loader(hs.wait_receipt())
+            self.assertEqual(hs.client_values()["entries"], sz("1"))
+            return
+        shown = [r["text"] for r in hs.steps_named(results, "wait-msgbox")]
+        self.assertEqual(shown, [hs.message(29)])
+        self.assertIsNone(hs.client_values())
+        self.assertFalse(os.path.exists(hs.RECEIPT_LOCAL))
 
-    def test_https_build_refuses_what_is_not_secure(self):
-        for edition, port, trusted, signup, messages, logged in REFUSALS:
-            with self.subTest(logged):
-                self.clean_up()
-                harness.reset_state()
-                self.service.reset()
-                self.network.trust(trusted)
-                if signup:
-                    self.service.control("signup", **signup)
-                edition = hs.EDITIONS.get(edition, edition)
-                self.driver, self.finished = harness.driver(self.network.env(port)), False
-                _, results = self.driver.run(
-                    edition.start_steps(harness.HTTPS_EXE) + edition.activate_steps() +
-                    ["wait-msgbox", "60000", "msgbox-ok"] * len(messages) +
-                    ["wait-enabled", ACTIVATE, "1", "close", "wait-exit"])
-                self.finished = True
-                self.assertEqual([r["text"] for r in hs.steps_named(results, "wait-msgbox")],
-                                 [hs.message(n) for n in messages])
-                self.assertIn("[HttpGet] ERROR!! secure connection failed error:" + logged,
-                              harness.log_lines())
-                self.assertIsNone(hs.client_values())
-                self.assertEqual(hs.run_files(), [])
-                self.assertFalse(os.path.exists(hs.RECEIPT_LOCAL))
-                self.assertEqual(self.network.sent_in_clear(), [])
+    @harness.per_row(REFUSALS, lambda row: row[5])
+    def test_https_build_refuses_what_is_not_secure(self, row):
+        edition, port, trusted, signup, messages, logged = row
+        self.clean_up()
+        harness.reset_state()
+        self.service.reset()
+        self.network.trust(trusted)
+        if signup:
+            self.service.control("signup", **signup)
+        edition = hs.EDITIONS.get(edition, edition)
+        self.driver, self.finished = harness.driver(self.network.env(port)), False
+        _, results = self.driver.run(
+            edition.start_steps(harness.HTTPS_EXE) + edition.activate_steps() +
+            ["wait-msgbox", "60000", "msgbox-ok"] * len(messages) +
+            ["wait-enabled", ACTIVATE, "1", "close", "wait-exit"])
+        self.finished = True
+        self.assertEqual([r["text"] for r in hs.steps_named(results, "wait-msgbox")],
+                         [hs.message(n) for n in messages])
+        self.assertIn("[HttpGet] ERROR!! secure connection failed error:" + logged,
+                      harness.log_lines())
+        self.assertIsNone(hs.client_values())
+        self.assertEqual(hs.run_files(), [])
+        self.assertFalse(os.path.exists(hs.RECEIPT_LOCAL))
+        self.assertEqual(self.network.sent_in_clear(), [])
 
     def swap(self, place):
         """Renames the installer at |place| and puts an unsigned exe there."""

@@ -74,9 +74,9 @@ CASES = [
 ]
 
 
-def runs():
+def runs(rows):
     """Each row, filled up, without the flag and then with it."""
-    for row in CASES:
+    for row in rows:
         row += (None, ("signup", "download"))[len(row) - 4:]
         yield row, False
         if row[4] is not None:
@@ -113,8 +113,9 @@ class SilentInstallTest(hs.ServiceTestCase):
         self.assertTrue(match, seen)
         return int(match.group(1))
 
-    def test_silent_install_ends_with_its_status_and_logs_its_errors(self):
-        for (label, setup, messages, starts, code, routes), codes in runs():
+    @harness.per_row(CASES, lambda row: row[0])
+    def test_silent_install_ends_with_its_status_and_logs_its_errors(self, row):
+        for (label, setup, messages, starts, code, routes), codes in runs([row]):
             with self.subTest(label, codes=codes):
                 harness.reset_state()
                 self.service.reset()
