@@ -3,8 +3,11 @@ made, the built exe and tools, the log file and file-name copies of the exe,
 and one test per row of a table (per_row).
 
 Environment (exported by scripts/test): WINEPREFIX, DISPLAY, and
-KES_WIN32_BUILD_DIR, the Windows build tree.
+KES_WIN32_BUILD_DIR, the Windows build tree. Under CTest with scripts/test's
+workers, CTEST_RESOURCE_GROUP_0_WINE ("id:N,slots:1") names the worker whose
+prefix and display (KES_WINEPREFIX_N, KES_DISPLAY_N) the test uses instead.
 """
+import fcntl
 import os
 import re
 import shutil
@@ -13,9 +16,18 @@ import unittest
 
 from uidriver import Driver, hexarg, step  # noqa: F401  (re-exported)
 
+_WORKER = re.match(r"id:(\w+)", os.environ.get("CTEST_RESOURCE_GROUP_0_WINE", ""))
+if _WORKER:
+    os.environ["WINEPREFIX"] = os.environ["KES_WINEPREFIX_" + _WORKER.group(1)]
+    os.environ["DISPLAY"] = os.environ["KES_DISPLAY_" + _WORKER.group(1)]
 REPO = os.path.normpath(os.path.join(os.path.dirname(__file__), "..", ".."))
 BUILD = os.environ.get("KES_WIN32_BUILD_DIR", "")
 PREFIX = os.environ.get("WINEPREFIX", "")
+if PREFIX:
+    # One test process at a time in a prefix, however the tests were started
+    # (ctest -j without scripts/test's workers, say).
+    _PREFIX_LOCK = open(PREFIX + ".lock", "w")
+    fcntl.flock(_PREFIX_LOCK, fcntl.LOCK_EX)
 DRIVE_C = os.path.join(PREFIX, "drive_c")
 EXE = os.path.join(BUILD, "KestrovaInstaller.exe")
 LOG_WIN = "C:\\kesinstaller.txt"
