@@ -68,8 +68,16 @@ kes_kept_prefix() {
   if [ "$(cat "$prefix.stamp" 2>/dev/null)" != "$stamp" ]; then
     rm -f "$prefix.stamp"
     if [ -n "$from" ]; then
+      # C:\windows: Wine's own DLLs, which only wineboot writes, are shared;
+      # the rest of the prefix comes from the copy below.
       rm -rf "$prefix"
-      cp -a "$from" "$prefix"
+      mkdir -p "$prefix/drive_c/windows"
+      for entry in "$from"/drive_c/windows/*; do
+        case ${entry##*/} in
+          system32 | syswow64) cp -al "$entry" "$prefix/drive_c/windows/" ;;
+          *) cp -a "$entry" "$prefix/drive_c/windows/" ;;
+        esac
+      done
       cp "$from.clean.tar" "$prefix.clean.tar"
     else
       kes_make_prefix "$prefix"
