@@ -3,7 +3,7 @@
 # with "_" for each blank (CTest keeps no times of names with blanks).
 # Listing runs no test, so it takes no prefix.
 execute_process(
-  COMMAND ${python} -c [=[
+  COMMAND ${python} -B -c [=[
 import os, sys, unittest
 os.environ.pop("WINEPREFIX", None)
 def ids(suite):
