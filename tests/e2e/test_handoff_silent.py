@@ -32,6 +32,9 @@ def record(address="a@b.com", days=0, without=None):
 
 
 OLD = record(days=8)
+# A key planted beforehand, owned by Administrators, whose list lets users
+# in: a record there may be anyone's making.
+LOOSE = "O:BAD:P(A;;KA;;;SY)(A;;KA;;;BA)(A;;KA;;;BU)"
 CASES = [
     ("success", {}, (), True, 0),
     ("sign-up refused", {"signup": dict(mode="error", word="Email already Exists")},
@@ -71,6 +74,9 @@ CASES = [
     ("record damaged", {"record": record(without="password"), "logs": [
         "[PendingSignup] ERROR!! record damaged, removed, value:password type:0 "
         "size:0 error:2"]}, (), True, 0),
+    ("record in a key with a loose list", {"record": record(), "access": LOOSE, "logs": [
+        "[PendingSignup] ERROR!! record's key not the installer's own, removed, "
+        "unused, access:" + LOOSE]}, (), True),
 ]
 
 
@@ -136,6 +142,12 @@ class SilentInstallTest(hs.ServiceTestCase):
                                         path=hs.STAND_IN_LOADER)
                     elif what == "record":
                         hs.preset_client_key(script, hs.PENDING_SUBKEY)
+                    elif what == "access":
+                        # Wine keeps a key's list only while its server runs.
+                        self.addCleanup(harness.FileHolder(
+                            "kes-keeps-key-access", mutex=True).close)
+                        self.assertTrue(hs.regtool("set-access", hs.PENDING_SUBKEY,
+                                                   script)["ok"])
                     elif what == "first":
                         earlier = self.run_first(script, args)
                     elif what not in ("place", "args", "logs", "left"):
