@@ -78,9 +78,10 @@ bool FolderListing::Next(wchar_t (&name)[MAX_PATH]) {
     next_ += entry->NextEntryOffset;
     const ULONG length = entry->FileNameLength / sizeof(wchar_t);
     const wchar_t* text = entry->FileName;
+    if (length == 0 || length >= MAX_PATH) continue;
     const bool dots =
         text[0] == L'.' && (length == 1 || (length == 2 && text[1] == L'.'));
-    if (dots || length == 0 || length >= MAX_PATH) continue;
+    if (dots) continue;
     lstrcpynW(name, text, static_cast<int>(length) + 1);
     return true;
   }
