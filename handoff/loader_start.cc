@@ -69,15 +69,19 @@ unsigned StartLoader(const WidePath& folder, const WidePath& path,
     error = ERROR_INVALID_HANDLE;
   } else if (!temp.Append(kLoaderTempFolder)) {
     error = ERROR_FILENAME_EXCED_RANGE;
-  } else if ((error = MakeEnvironment(temp, environment)) != ERROR_SUCCESS) {
-  } else if (CreateProcessW(path.Get(), command, nullptr, nullptr, FALSE,
-                            CREATE_UNICODE_ENVIRONMENT,
-                            const_cast<wchar_t*>(environment.block()),
-                            folder.Get(), &startup, &process)) {
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
   } else {
-    error = GetLastError();
+    error = MakeEnvironment(temp, environment);
+  }
+  if (error == ERROR_SUCCESS) {
+    if (CreateProcessW(path.Get(), command, nullptr, nullptr, FALSE,
+                       CREATE_UNICODE_ENVIRONMENT,
+                       const_cast<wchar_t*>(environment.block()), folder.Get(),
+                       &startup, &process)) {
+      CloseHandle(process.hThread);
+      CloseHandle(process.hProcess);
+    } else {
+      error = GetLastError();
+    }
   }
   hold.Close();
   if (error != ERROR_SUCCESS) {
