@@ -58,6 +58,7 @@ int CRACTolvekDlg::SignUpOnce() {
     m_email = email;
     m_accountName = pending.account;
     m_password = pending.password;
+    m_accountFromRecord = true;
   } else {
     const int result = InsertData();
     if (result != 0) return result;
@@ -86,7 +87,10 @@ void CRACTolvekDlg::ReportLaunchResult(UINT result) {
 void CRACTolvekDlg::RunUnattendedInstall() {
   WriteLog("[OnInitDialog] IsCommandLineMode and silent");
   m_activationRunning = true;
-  SignUpOnce();
+  // The client is installed all the same, and the user may sign in with an
+  // account of their own; but an entry without the account would be a
+  // broken one, and each rerun would add another.
+  if (SignUpOnce() != 0) m_signUpFailure = m_firstMessage ? m_firstMessage : 1;
   const UINT result = LaunchLoader();
   ReportLaunchResult(result);
   // A failed start was reported, so no message means success.

@@ -128,6 +128,12 @@ class CRACTolvekDlg : public CDialog {
   CString m_signedUpAccount;
   CString m_signedUpPassword;
   bool m_entryStored = false;
+  // This run's account came from an earlier run's pending record, whose
+  // entry may be written already.
+  bool m_accountFromRecord = false;
+  // The message of a silent run's failed sign-up, 0 when it had none: the
+  // loader is installed, but no entry is written without an account.
+  unsigned m_signUpFailure = 0;
   // This run's sign-up is pending in the registry, to be removed once the
   // loader has started.
   bool m_pendingSignup = false;

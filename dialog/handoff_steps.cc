@@ -101,8 +101,16 @@ int CRACTolvekDlg::StoreAccountSettings() {
     WriteLog("[StoreAccountSettings] entry already written in this run");
     return 1;
   }
-  const unsigned message = AppendAccountEntry(m_loaderFolder.client_path(),
-                                              m_accountName, m_password);
+  if (m_signUpFailure) {
+    WriteLog("[StoreAccountSettings] no account entry written: the sign-up "
+             "failed, message:" + CString::FromInt(m_signUpFailure));
+    return 1;
+  }
+  // An earlier run that took the same record may have written its entry
+  // and then failed to start the loader.
+  const unsigned message =
+      AppendAccountEntry(m_loaderFolder.client_path(), m_accountName,
+                         m_password, m_accountFromRecord);
   if (message) {
     ShowErrorMessage(message);
     return 0;

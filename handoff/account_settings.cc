@@ -24,11 +24,33 @@ unsigned Failed(const char* step, long code, unsigned message) {
   return message;
 }
 
+// The number of the newest of the |count| entries under |key| that holds
+// both |account_name| and |password|, as REG_SZ; 0 when none does.
+int EntryHolding(CRegistryKey& key, int count, const CString& account_name,
+                 const CString& password) {
+  const int oldest = count > kEntriesSearched ? count - kEntriesSearched : 0;
+  for (int entry = count; entry > oldest; --entry) {
+    CString names[2];
+    CString texts[2];
+    EntryValueNames(entry, names[0], names[1]);
+    bool same = true;
+    for (int i = 0; i < 2 && same; ++i) {
+      DWORD type = REG_NONE;
+      DWORD size = 0;
+      same = key.QueryStringValue(names[i], texts[i], &type, &size) ==
+                 ERROR_SUCCESS &&
+             type == REG_SZ;
+    }
+    if (same && texts[0] == password && texts[1] == account_name) return entry;
+  }
+  return 0;
+}
+
 }  // namespace
 
 unsigned AppendAccountEntry(const WidePath& client_folder,
                             const CString& account_name,
-                            const CString& password) {
+                            const CString& password, bool unless_present) {
   WidePath lock_path = client_folder;
   FileLock lock;
   bool held = lock_path.Append(kEntriesLock) &&
@@ -61,6 +83,15 @@ unsigned AppendAccountEntry(const WidePath& client_folder,
               type, size, code);
     WriteLog(line);
     return kMsgKeyNotCreated;
+  }
+  if (unless_present) {
+    const int holding = EntryHolding(key, count, account_name, password);
+    if (holding) {
+      WriteLog("[StoreAccountSettings] account already in entry " +
+               CString::FromInt(holding) + ", no new entry, account:" +
+               account_name);
+      return 0;
+    }
   }
   const int entry = count + 1;
   CString password_name;

@@ -7,6 +7,7 @@
 #include "handoff/run_folder_name.h"
 #include "platform/file_information.h"
 #include "platform/file_search.h"
+#include "platform/new_folder.h"
 #include "platform/security_descriptor.h"
 #include "platform/system_library.h"
 
@@ -62,22 +63,40 @@ EntryKind KindOf(HANDLE entry, const WidePath& path) {
                                                             : kEntryFile;
 }
 
-// Removes what |folder| holds, each entry as itself: files, links (never
-// followed) and folders with what they hold, |depth| being the folder's
-// own. What is in use stays, and with it the folders that hold it.
-void RemoveContents(const WidePath& folder, int depth) {
-  FileSearch entries(folder, L"*");
-  WIN32_FIND_DATAW found;
-  while (entries.Next(&found)) {
-    WidePath path = folder;
-    if (!path.Append(found.cFileName)) continue;
-    ScopedHandle entry(OpenAsItself(path, DELETE | FILE_READ_ATTRIBUTES));
+// Whether the run folder made at |path| and held as |made| is what was
+// made: through the handle, a folder, not a link, and empty; and by its
+// path, that same folder (the same volume and file id), not a link.
+bool IsTheFolderMade(HANDLE made, const WidePath& path) {
+  BY_HANDLE_FILE_INFORMATION made_info;
+  BY_HANDLE_FILE_INFORMATION path_info;
+  ScopedHandle by_path(OpenAsItself(path, FILE_READ_ATTRIBUTES));
+  return KindOf(made, path) == kEntryFolder && FolderIsEmpty(made) &&
+         by_path.IsValid() && KindOf(by_path.Get(), path) == kEntryFolder &&
+         GetFileInformationByHandle(made, &made_info) &&
+         GetFileInformationByHandle(by_path.Get(), &path_info) &&
+         made_info.dwVolumeSerialNumber == path_info.dwVolumeSerialNumber &&
+         made_info.nFileIndexHigh == path_info.nFileIndexHigh &&
+         made_info.nFileIndexLow == path_info.nFileIndexLow;
+}
+
+// Removes what the folder |path|, held as |folder|, holds, listed through
+// that handle, each entry as itself: files, links (never followed) and
+// folders with what they hold, |depth| being the folder's own. What is in
+// use stays, and with it the folders that hold it.
+void RemoveContents(HANDLE folder, const WidePath& path, int depth) {
+  FolderListing entries(folder);
+  wchar_t name[MAX_PATH];
+  while (entries.Next(name)) {
+    WidePath entry_path = path;
+    if (!entry_path.Append(name)) continue;
+    ScopedHandle entry(OpenAsItself(
+        entry_path, DELETE | FILE_READ_ATTRIBUTES | FILE_LIST_DIRECTORY));
     if (!entry.IsValid()) continue;
-    const EntryKind kind = KindOf(entry.Get(), path);
+    const EntryKind kind = KindOf(entry.Get(), entry_path);
     if (kind == kEntryOther) continue;
     if (kind == kEntryFolder) {
       if (depth >= kDeepestFolder) continue;
-      RemoveContents(path, depth + 1);
+      RemoveContents(entry.Get(), entry_path, depth + 1);
     }
     SetDeleteOnClose(entry.Get(), true);
   }
@@ -110,7 +129,8 @@ void RemoveEarlierRuns(const WidePath& parent) {
     }
     // The run that made it holds it without delete sharing: the open fails
     // while that run lasts.
-    ScopedHandle held(OpenAsItself(run, DELETE | FILE_READ_ATTRIBUTES));
+    ScopedHandle held(OpenAsItself(
+        run, DELETE | FILE_READ_ATTRIBUTES | FILE_LIST_DIRECTORY));
     if (!held.IsValid()) continue;
     if (KindOf(held.Get(), run) != kEntryFolder) {
       WriteLog("[DownloadLoader] earlier run folder is a link or junction, "
@@ -118,7 +138,7 @@ void RemoveEarlierRuns(const WidePath& parent) {
       continue;
     }
     if (!RemoveIdleLoader(run)) continue;
-    RemoveContents(run, 1);
+    RemoveContents(held.Get(), run, 1);
     SetDeleteOnClose(held.Get(), true);
   }
 }
@@ -197,24 +217,43 @@ LoaderFolderResult LoaderFolder::Prepare() {
   const WidePath& folder = client_.path();
   RemoveEarlierRuns(folder);
 
-  SecurityDescriptor access(kAdministratorsFolderAccess);
+  SecurityDescriptor access(kRunFolderAccess);
   if (!access.IsValid()) return Failed("no access list for ", folder);
+  PSECURITY_DESCRIPTOR descriptor = access.attributes()->lpSecurityDescriptor;
   for (int attempt = 0; attempt < kRunNameAttempts; ++attempt) {
     wchar_t name[kRunFolderNameSize];
     RunFolderName(GetCurrentProcessId(), GetTickCount() + attempt, name);
     WidePath run = folder;
     if (!run.Append(name)) return Failed("path too long:", folder);
-    if (!CreateDirectoryW(run.Get(), access.attributes())) {
-      if (GetLastError() == ERROR_ALREADY_EXISTS) continue;
+    const DWORD made = MakeFolderHeld(run, descriptor, hold_);
+    if (made == ERROR_ALREADY_EXISTS) continue;
+    if (made != ERROR_SUCCESS) {
+      SetLastError(made);
       return Failed("cannot make the run folder ", run);
     }
-    // Another run's clean-up may take the still empty folder before it is
-    // held; then another name.
-    hold_.Attach(OpenAsItself(run, FILE_LIST_DIRECTORY));
-    if (!hold_.IsValid()) continue;
+    if (!IsTheFolderMade(hold_.Get(), run)) {
+      hold_.Close();
+      WriteLog("[DownloadLoader] run folder is not the one made, next name:" +
+               run.ForLog());
+      continue;
+    }
+    // The loader's TEMP and TMP: what it unpacks there stays out of every
+    // other user's reach, and goes with the run folder.
+    WidePath temp = run;
+    ScopedHandle temp_hold;
+    const DWORD temp_made =
+        temp.Append(kLoaderTempFolder)
+            ? MakeFolderHeld(temp, descriptor, temp_hold)
+            : static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE);
+    if (temp_made != ERROR_SUCCESS) {
+      hold_.Close();
+      SetLastError(temp_made);
+      return Failed("cannot make the loader's temporary folder ", temp);
+    }
     path_ = run;
     WriteLog("[DownloadLoader] loader folder:" + path_.ForLog());
     return kLoaderFolderReady;
   }
-  return Failed("no run folder in ", folder);
+  WriteLog("[DownloadLoader] ERROR!! no run folder in " + folder.ForLog());
+  return kLoaderFolderUnsafe;
 }

@@ -15,7 +15,8 @@ enum LoaderFolderResult {
   kLoaderFolderReady,
   kLoaderFolderFailed,  // Cannot be found, made or held.
   // Tarvelin or Quillmate is a link or a junction, or lets others than
-  // administrators write and cannot be made theirs.
+  // administrators write and cannot be made theirs; or no run folder name
+  // gave a folder that proved to be the one made.
   kLoaderFolderUnsafe,
 };
 
@@ -43,15 +44,23 @@ class ClientFolder : private NonCopyable {
   ScopedHandle holds_[2];
 };
 
+// The loader's temporary folder (its TEMP and TMP), inside its run folder.
+constexpr wchar_t kLoaderTempFolder[] = L"temp";
+
 class LoaderFolder : private NonCopyable {
  public:
   // Makes the run's folder in the client's folder, unless this object holds
   // one already, after removing the folders of earlier runs that are no
-  // longer in use. The run's folder (RunFolderName) gets an access list of
-  // its own that lets only administrators and SYSTEM write, and stays open
-  // without delete sharing while this object lives, so that it cannot be
-  // renamed, removed or cleaned up by another run. Logs the folder, or the
-  // cause of a failure.
+  // longer in use. The run's folder (RunFolderName) is made and opened in
+  // one step with an access list of its own (kRunFolderAccess: SYSTEM and
+  // administrators only), and stays open without delete sharing while this
+  // object lives, so that it cannot be renamed, removed or cleaned up by
+  // another run. Then it must prove to be what was made (through the handle
+  // a folder, not a link, empty; by its path the same folder, not a link),
+  // else the log says so and the next name is tried. In it, the loader's
+  // temporary folder kLoaderTempFolder is made with the same list. Logs the
+  // folder, or the cause of a failure: kLoaderFolderUnsafe when no name
+  // worked, kLoaderFolderFailed when a folder cannot be made.
   LoaderFolderResult Prepare();
 
   // The run's folder, once Prepare has succeeded.

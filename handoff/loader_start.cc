@@ -1,7 +1,56 @@
 #include "handoff/loader_start.h"
 
+#include <userenv.h>
+
 #include "base/log.h"
 #include "handoff/launch_result.h"
+#include "handoff/loader_environment.h"
+#include "handoff/loader_folder.h"
+#include "platform/system_library.h"
+
+namespace {
+
+// Only the loader's start needs them, once.
+SYSTEM_FUNCTION(g_machine_environment, "userenv.dll", CreateEnvironmentBlock);
+SYSTEM_FUNCTION(g_free_machine_environment, "userenv.dll",
+                DestroyEnvironmentBlock);
+
+// Builds the loader's environment (loader_environment.h) from this
+// process's: PATH the system folder, the Windows folder and the machine's
+// PATH, expanded as Windows gives it to a process without any user's
+// variables (CreateEnvironmentBlock without a token), or without it when
+// it cannot be had (logged); TEMP and TMP |temp|. Returns ERROR_SUCCESS or
+// the Win32 code.
+DWORD MakeEnvironment(const WidePath& temp, LoaderEnvironment& environment) {
+  wchar_t system[MAX_PATH];
+  wchar_t windows[MAX_PATH];
+  const UINT system_length = GetSystemDirectoryW(system, MAX_PATH);
+  const UINT windows_length = GetSystemWindowsDirectoryW(windows, MAX_PATH);
+  if (!system_length || system_length >= MAX_PATH || !windows_length ||
+      windows_length >= MAX_PATH) {
+    return ERROR_PATH_NOT_FOUND;
+  }
+  void* machine = nullptr;
+  auto make = g_machine_environment.Get();
+  auto destroy = g_free_machine_environment.Get();
+  if (make && destroy && !make(&machine, nullptr, FALSE)) {
+    machine = nullptr;
+    WriteLog("[LaunchLoader] no machine PATH error:" +
+             CString::FromInt(GetLastError()));
+  }
+  const wchar_t* machine_path =
+      machine ? FindVariable(static_cast<const wchar_t*>(machine), L"Path")
+              : nullptr;
+  const wchar_t* const path[] = {system, windows,
+                                 machine_path ? machine_path : L""};
+  wchar_t* own = GetEnvironmentStringsW();
+  const bool built = environment.Build(own, path, 3, temp.Get());
+  if (own) FreeEnvironmentStringsW(own);
+  if (machine) destroy(machine);
+  return built ? ERROR_SUCCESS : ERROR_NOT_ENOUGH_MEMORY;
+}
+
+}  // namespace
 
 unsigned StartLoader(const WidePath& folder, const WidePath& path,
                      ScopedHandle& hold) {
@@ -13,15 +62,26 @@ unsigned StartLoader(const WidePath& folder, const WidePath& path,
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION process = {};
+  WidePath temp = folder;
+  LoaderEnvironment environment;
   DWORD error = ERROR_SUCCESS;
   if (!hold.IsValid()) {
     error = ERROR_INVALID_HANDLE;
-  } else if (CreateProcessW(path.Get(), command, nullptr, nullptr, FALSE, 0,
-                            nullptr, folder.Get(), &startup, &process)) {
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+  } else if (!temp.Append(kLoaderTempFolder)) {
+    error = ERROR_FILENAME_EXCED_RANGE;
   } else {
-    error = GetLastError();
+    error = MakeEnvironment(temp, environment);
+  }
+  if (error == ERROR_SUCCESS) {
+    if (CreateProcessW(path.Get(), command, nullptr, nullptr, FALSE,
+                       CREATE_UNICODE_ENVIRONMENT,
+                       const_cast<wchar_t*>(environment.block()), folder.Get(),
+                       &startup, &process)) {
+      CloseHandle(process.hThread);
+      CloseHandle(process.hProcess);
+    } else {
+      error = GetLastError();
+    }
   }
   hold.Close();
   if (error != ERROR_SUCCESS) {

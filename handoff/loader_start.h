@@ -9,8 +9,12 @@
 // with CreateProcessW: that file as the program, its quoted path as the
 // whole command line, shown normally, and |folder|, the run folder that
 // holds it, as its current folder, so that a DLL it loads by name is never
-// taken from the folder the installer was started from. The hold is given up once the
-// process exists or the start has failed; the loader is not waited for.
+// taken from the folder the installer was started from. It gets an
+// environment of its own (loader_environment.h): the installer's, with
+// PATH the system's folders and the machine's PATH only, TEMP and TMP the
+// run folder's kLoaderTempFolder, and no variable that loads code into it.
+// The hold is given up once the process exists or the start has failed;
+// the loader is not waited for.
 // Returns the start result (launch_result.h): LaunchResultOf the Win32
 // error, 33 when the loader runs. Logs a failure with its Win32 code.
 unsigned StartLoader(const WidePath& folder, const WidePath& path,

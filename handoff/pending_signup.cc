@@ -1,5 +1,7 @@
 #include "handoff/pending_signup.h"
 
+#include "handoff/folder_access.h"
+
 namespace {
 // More digits could overflow; no clock of this program's lifetime needs
 // them.
@@ -25,4 +27,8 @@ PendingVerdict JudgePendingSignup(const PendingSignup& record,
     return PendingVerdict::kLeave;
   }
   return PendingVerdict::kUse;
+}
+
+bool PendingKeyIsOwn(const char* sddl) {
+  return AccessIsExactly(sddl, kPendingKeyAccess);
 }

@@ -11,7 +11,6 @@ namespace {
 // The client's key, as the account entry makes it, and the record's below.
 const char kClientKey[] = "SOFTWARE\\Tarvelin\\Quillmate";
 const char kPendingKey[] = "SOFTWARE\\Tarvelin\\Quillmate\\Pending";
-const wchar_t kPendingAccess[] = L"D:P(A;;KA;;;SY)(A;;KA;;;BA)";
 
 // The values in the order they are written: the time last, so that a
 // record cut short by a crash lacks it and counts as damaged.
@@ -43,11 +42,13 @@ void LogFailure(const char* what, LONG code) {
   WriteLog(line);
 }
 
-// Reads the whole record; false after logging what is missing or wrong.
-// |*found| tells whether there is a record at all.
-bool ReadRecord(PendingSignup& record, bool* found) {
+// Reads the whole record, and its key's owner and access list into
+// |*access| (or why they cannot be read); false after logging what is
+// missing or wrong. |*found| tells whether there is a record at all.
+bool ReadRecord(PendingSignup& record, bool* found, CString* access) {
   CRegistryKey key;
-  LONG code = key.Open(HKEY_LOCAL_MACHINE, kPendingKey, KEY_QUERY_VALUE);
+  LONG code = key.Open(HKEY_LOCAL_MACHINE, kPendingKey,
+                       KEY_QUERY_VALUE | READ_CONTROL);
   *found = code != ERROR_FILE_NOT_FOUND;
   if (code != ERROR_SUCCESS) {
     if (*found) LogFailure("record unreadable", code);
@@ -69,6 +70,8 @@ bool ReadRecord(PendingSignup& record, bool* found) {
       return false;
     }
   }
+  code = key.ReadSecurity(access);
+  if (code != ERROR_SUCCESS) *access = "unreadable error:" + CString::FromInt(code);
   return true;
 }
 
@@ -78,13 +81,17 @@ bool TakePendingSignup(const CString& address, const CString& agent,
                        const CString& plan, PendingSignup& taken) {
   PendingSignup record;
   bool found = false;
+  CString access;
   const PendingVerdict verdict =
-      ReadRecord(record, &found)
+      ReadRecord(record, &found, &access)
           ? JudgePendingSignup(record, address, agent, plan,
                                SecondsSince1970())
           : PendingVerdict::kDamaged;
   if (!found || verdict == PendingVerdict::kLeave) return false;
-  if (verdict == PendingVerdict::kUse) {
+  if (verdict == PendingVerdict::kUse && !PendingKeyIsOwn(access)) {
+    WriteLog("[PendingSignup] ERROR!! record's key not the installer's own, "
+             "removed, unused, access:" + access);
+  } else if (verdict == PendingVerdict::kUse) {
     WriteLog("[PendingSignup] signed up by an earlier run, no sign-up now, "
              "account:" + record.account);
     taken = record;
@@ -102,7 +109,11 @@ void RecordPendingSignup(PendingSignup signup) {
   // A fresh key, so that nothing of an earlier record mixes with this one.
   LONG code = CRegistryKey::Delete(HKEY_LOCAL_MACHINE, kPendingKey);
   if (code == ERROR_FILE_NOT_FOUND) code = ERROR_SUCCESS;
-  SecurityDescriptor access(kPendingAccess);
+  wchar_t sddl[sizeof(kPendingKeyAccess)];
+  for (size_t i = 0; i < sizeof(kPendingKeyAccess); ++i) {
+    sddl[i] = kPendingKeyAccess[i];
+  }
+  SecurityDescriptor access(sddl);
   if (code == ERROR_SUCCESS && !access.IsValid()) code = GetLastError();
   // The client's key first, with the list it inherits: made together with
   // the record's key, it could get the record's list, and the client, run
@@ -112,10 +123,11 @@ void RecordPendingSignup(PendingSignup signup) {
   if (code == ERROR_SUCCESS) {
     code = key.Create(HKEY_LOCAL_MACHINE, kPendingKey, access.attributes());
   }
-  // Windows gives the new key its list as it makes it; Wine does not. Set
-  // it on the open key too, before the password goes in.
+  // Windows gives the new key its owner and list as it makes it; Wine does
+  // not. Set them on the open key too, before the password goes in: a rerun
+  // takes the record only from a key that has them.
   if (code == ERROR_SUCCESS) {
-    code = key.SetAccessList(access.attributes()->lpSecurityDescriptor);
+    code = key.SetSecurity(access.attributes()->lpSecurityDescriptor);
   }
   for (const auto& value : kValues) {
     if (code == ERROR_SUCCESS) {

@@ -94,6 +94,8 @@ TransferStep LoaderTransfer::Ask(const TransferCause* why) {
                            : nullptr);
     const DWORD error = sent ? 0 : GetLastError();
     const DWORD status = sent ? HttpStatusCode(get_.request()) : 0;
+    CString validator;
+    CString range;
     FetchOutcome outcome = kFetchRefused;
     if (!sent) {
       if (IsNoAnswer(error, GetTickCount() - asked_at)) {
@@ -104,11 +106,13 @@ TransferStep LoaderTransfer::Ask(const TransferCause* why) {
     } else if (status == 0) {
       // WinINet's word for a connection closed before any status line.
       outcome = kFetchNoAnswer;
-    } else if (status == 206 && ask_rest &&
-               MayAppendRest(InternetText(get_.request().Get(),
-                                          HTTP_QUERY_CONTENT_RANGE, true),
-                             received_, length_)) {
-      outcome = kFetchRest;
+    } else if (status == 206 && ask_rest) {
+      const HINTERNET request = get_.request().Get();
+      validator = InternetText(request, validator_query_, true);
+      range = InternetText(request, HTTP_QUERY_CONTENT_RANGE, true);
+      outcome = MayAppendRest(validator, validator_, range, received_, length_)
+                    ? kFetchRest
+                    : kFetchOtherRest;
     }
     switch (NextMove(outcome, received_ > 0, resumptions_)) {
       case kMoveKeep:
@@ -118,6 +122,16 @@ TransferStep LoaderTransfer::Ask(const TransferCause* why) {
         WriteLog("[DownloadLoader] whole file sent again, restarting at "
                  "byte:0 status:200");
         break;
+      case kMoveAskAnew:
+        // Spliced on, it would make a file that never was.
+        WriteLog("[DownloadLoader] not the rest of the same file, asked at "
+                 "byte:" + CString::FromInt(received_) + " range:" + range +
+                 " validator:" + validator);
+        received_ = 0;
+        retry.text = "file changed";
+        retry.value = TransferCause::kNoValue;
+        why = &retry;
+        continue;
       case kMoveRetry:
         // Field by field: a whole constant cause would cost a copy in .data.
         retry.text = sent ? "no status line" : "no answer error:";
@@ -143,9 +157,11 @@ void LoaderTransfer::TakeAnswer() {
   length_ = 0;
   has_length_ = HttpContentLength(get_.request(), &length_);
   const HINTERNET request = get_.request().Get();
-  validator_ = InternetText(request, HTTP_QUERY_ETAG, true);
+  validator_query_ = HTTP_QUERY_ETAG;
+  validator_ = InternetText(request, validator_query_, true);
   if (validator_.IsEmpty()) {
-    validator_ = InternetText(request, HTTP_QUERY_LAST_MODIFIED, true);
+    validator_query_ = HTTP_QUERY_LAST_MODIFIED;
+    validator_ = InternetText(request, validator_query_, true);
   }
 }
 

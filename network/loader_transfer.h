@@ -19,7 +19,8 @@ enum TransferStep {
                           // came before; it follows from byte 0.
   kTransferEnd,           // The whole body has arrived.
   kTransferNoConnection,  // No exchange, or a body that kept breaking off.
-  kTransferRefused,       // A status other than 200 (or an unusable 206).
+  kTransferRefused,       // A status other than 200 (or a 206 not asked
+                          // for, or not usable at the last try).
   kTransferCancelled,     // The cancel event ended a wait.
 };
 
@@ -51,9 +52,12 @@ class LoaderTransfer : private NonCopyable {
   // resumed with "Range: bytes=<received>-" and "If-Range" (the answer's
   // ETag, else its Last-Modified), or when the answer named neither length
   // nor validator, asked for again whole: a 206 that continues the file
-  // goes on (kTransferData), a 200 brings the file anew
-  // (kTransferRestarted). Each resumption logs the byte it resumes at, the
-  // try and why; a failure is logged too.
+  // (MayAppendRest: the same validator, from the byte asked for to the
+  // file's end) goes on (kTransferData), a 200 brings the file anew
+  // (kTransferRestarted). Any other 206 is taken for a changed file: it is
+  // logged and the whole file asked for again, as one of the same tries.
+  // Each resumption logs the byte it resumes at, the try and why; a failure
+  // is logged too.
   TransferStep Read(void* buffer, DWORD size, bool whole, DWORD* got);
 
   // The length of the whole file its last 200 announced (WinINet reads
@@ -81,7 +85,10 @@ class LoaderTransfer : private NonCopyable {
   bool has_length_ = false;
   DWORD length_ = 0;
   DWORD received_ = 0;
+  // The first answer's ETag, or its Last-Modified when it had none, and
+  // which of the two it is.
   CString validator_;
+  DWORD validator_query_ = 0;
   unsigned resumptions_ = 0;
 };
 

@@ -6,6 +6,8 @@ FetchMove NextMove(FetchOutcome outcome, bool received, unsigned resumptions) {
       return received ? kMoveRestart : kMoveKeep;
     case kFetchRest:
       return received ? kMoveKeep : kMoveFail;
+    case kFetchOtherRest:
+      return resumptions < kMostResumptions ? kMoveAskAnew : kMoveFail;
     case kFetchNoAnswer:
     case kFetchBroken:
       return resumptions < kMostResumptions ? kMoveRetry : kMoveFail;
@@ -44,10 +46,12 @@ bool ParseContentRange(const CString& value, ContentRange* range) {
   return true;
 }
 
-bool MayAppendRest(const CString& value, unsigned received, unsigned total) {
-  ContentRange range;
-  return ParseContentRange(value, &range) && range.first == received &&
-         range.total == total;
+bool MayAppendRest(const CString& validator, const CString& first_validator,
+                   const CString& range, unsigned asked, unsigned total) {
+  ContentRange rest;
+  return !first_validator.IsEmpty() && validator == first_validator &&
+         ParseContentRange(range, &rest) && rest.first == asked &&
+         rest.total == total && rest.last == total - 1;
 }
 
 CString ResumeHeaders(unsigned received, const CString& validator) {

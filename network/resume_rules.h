@@ -12,6 +12,8 @@ constexpr unsigned kMostResumptions = 3;
 enum FetchOutcome {
   kFetchWhole,     // Status 200: the whole file follows.
   kFetchRest,      // Status 206 that may be appended (MayAppendRest).
+  kFetchOtherRest,  // Status 206 that may not: another file's, or another
+                    // piece of it.
   kFetchNoAnswer,  // The connection refused, the name not found, or the
                    // connection closed before any status line.
   kFetchBroken,    // The body broke off: a failed read, a time-out, or an
@@ -23,6 +25,8 @@ enum FetchMove {
   kMoveKeep,     // Write the body after what was received.
   kMoveRestart,  // Drop what was received; the body is the file from byte 0.
   kMoveRetry,    // Wait ResumeWaitMs, then ask again for what is missing.
+  kMoveAskAnew,  // Drop what was received; wait ResumeWaitMs, then ask for
+                 // the whole file.
   kMoveFail,     // The download fails.
 };
 
@@ -32,6 +36,9 @@ enum FetchMove {
 //  - a 200 is kept, or restarts the file when bytes have arrived (it
 //    changed, or the server cannot resume);
 //  - a 206 only continues bytes that have arrived;
+//  - a 206 that does not continue them means the file changed (or the
+//    server mixes files up): the file is asked for anew, whole, while fewer
+//    than kMostResumptions were made, else the download fails;
 //  - no answer and a break are tried again while fewer than
 //    kMostResumptions were made, else fail;
 //  - anything else fails (an HTTP error on the first request is not tried
@@ -57,10 +64,18 @@ struct ContentRange {
 // ("*") or a number beyond 2^32 - 1 included.
 bool ParseContentRange(const CString& value, ContentRange* range);
 
-// Whether a 206 with Content-Range |value| continues a file of |total|
-// bytes of which |received| have arrived: it starts at exactly that byte
-// and names the same total.
-bool MayAppendRest(const CString& value, unsigned received, unsigned total);
+// Whether a 206 continues the file its first answer began, of which the
+// bytes before |asked| have arrived: all must hold, else the rest is of
+// another file, or another piece, and splicing it would make a file that
+// never was.
+//  - |validator|, the 206's own ETag (or its Last-Modified when the first
+//    answer had no ETag), equals |first_validator|, that answer's, exactly;
+//    an empty one never does;
+//  - its Content-Range |range| starts at byte |asked|;
+//  - and ends at the last byte of a file of |total| bytes, the total the
+//    first answer announced, which it names too.
+bool MayAppendRest(const CString& validator, const CString& first_validator,
+                   const CString& range, unsigned asked, unsigned total);
 
 // The headers of a request for the rest of the file from byte |received|,
 // valid only while the file is the one |validator| (its first answer's

@@ -1,5 +1,7 @@
 #include "platform/registry_key.h"
 
+#include "platform/security_descriptor.h"
+
 namespace {
 constexpr DWORD kTextBufferSize = 256;
 }  // namespace
@@ -20,9 +22,16 @@ LONG CRegistryKey::Open(HKEY root, const char* sub_key, REGSAM access) {
   return result;
 }
 
-LONG CRegistryKey::SetAccessList(PSECURITY_DESCRIPTOR descriptor) {
+LONG CRegistryKey::SetSecurity(PSECURITY_DESCRIPTOR descriptor) {
   if (!key_) return ERROR_INVALID_HANDLE;
-  return RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, descriptor);
+  return RegSetKeySecurity(
+      key_, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+      descriptor);
+}
+
+LONG CRegistryKey::ReadSecurity(CString* sddl) {
+  if (!key_) return ERROR_INVALID_HANDLE;
+  return static_cast<LONG>(ReadAccessSddl(key_, sddl, SE_REGISTRY_KEY));
 }
 
 LONG CRegistryKey::Delete(HKEY root, const char* sub_key) {

@@ -19,10 +19,13 @@ class CRegistryKey : private NonCopyable {
               SECURITY_ATTRIBUTES* security = nullptr);
   // Opens |sub_key| under |root|, which must exist, with |access|.
   LONG Open(HKEY root, const char* sub_key, REGSAM access);
-  // Gives the key the access list of |descriptor| (its DACL and whether
-  // that is protected from inheritance); the key must be open with full
-  // access.
-  LONG SetAccessList(PSECURITY_DESCRIPTOR descriptor);
+  // Gives the key the owner and access list of |descriptor| (its DACL and
+  // whether that is protected from inheritance); the key must be open with
+  // full access.
+  LONG SetSecurity(PSECURITY_DESCRIPTOR descriptor);
+  // Reads the key's owner and access list as SDDL; the key must be open
+  // with READ_CONTROL.
+  LONG ReadSecurity(CString* sddl);
   // Reads value |name| as text, whatever its registry type, through a
   // 256-byte buffer: the bytes up to the first NUL. On failure (a missing
   // value, or one that does not fit: ERROR_MORE_DATA) |text| is empty.

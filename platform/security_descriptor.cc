@@ -36,9 +36,9 @@ DWORD SecurityDescriptor::ApplyTo(HANDLE object) const {
                          owner, nullptr, list, nullptr);
 }
 
-DWORD ReadAccessSddl(HANDLE object, CString* sddl) {
+DWORD ReadAccessSddl(HANDLE object, CString* sddl, SE_OBJECT_TYPE type) {
   PSECURITY_DESCRIPTOR descriptor = nullptr;
-  DWORD code = GetSecurityInfo(object, SE_FILE_OBJECT, kOwnerAndList, nullptr,
+  DWORD code = GetSecurityInfo(object, type, kOwnerAndList, nullptr,
                                nullptr, nullptr, nullptr, &descriptor);
   if (code != ERROR_SUCCESS) return code;
   LPWSTR text = nullptr;

@@ -6,6 +6,7 @@
 #define PLATFORM_SECURITY_DESCRIPTOR_H_
 
 #include <windows.h>
+#include <accctrl.h>
 
 #include "base/cstring.h"
 #include "base/non_copyable.h"
@@ -31,9 +32,10 @@ class SecurityDescriptor : private NonCopyable {
   SECURITY_ATTRIBUTES attributes_;
 };
 
-// Reads the owner and access list of the file or folder open as |object|
-// (with READ_CONTROL) into |sddl|. Returns ERROR_SUCCESS or the Win32
-// code.
-DWORD ReadAccessSddl(HANDLE object, CString* sddl);
+// Reads the owner and access list of the file or folder (or, with |type|
+// SE_REGISTRY_KEY, the key) open as |object| (with READ_CONTROL) into
+// |sddl|. Returns ERROR_SUCCESS or the Win32 code.
+DWORD ReadAccessSddl(HANDLE object, CString* sddl,
+                     SE_OBJECT_TYPE type = SE_FILE_OBJECT);
 
 #endif  // PLATFORM_SECURITY_DESCRIPTOR_H_

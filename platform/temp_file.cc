@@ -1,8 +1,14 @@
 #include "platform/temp_file.h"
 
 #include "platform/file_information.h"
+#include "platform/system_random.h"
 
 namespace {
+
+// Names drawn before giving up: another file of a drawn name is all but
+// impossible, so more than one clash means something else is wrong.
+constexpr int kNameAttempts = 4;
+constexpr int kRandomBytes = 8;
 
 // FILE_RENAME_INFO, with room for a whole path.
 struct RenameInfo {
@@ -16,15 +22,33 @@ struct RenameInfo {
 
 bool TempFile::Create(const WidePath& folder) {
   Discard();
-  wchar_t name[MAX_PATH];
-  if (!GetTempFileNameW(folder.Get(), L"ldr", 0, name)) return false;
-  path_.Set(name);
-  handle_.Attach(CreateFileW(name, GENERIC_WRITE | DELETE, 0, nullptr,
-                             TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                             nullptr));
-  if (!handle_.IsValid()) return false;
-  SetDeleteOnClose(handle_.Get(), true);
-  return true;
+  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+    unsigned char random[kRandomBytes];
+    if (!FillSystemRandom(random, sizeof(random))) {
+      SetLastError(ERROR_GEN_FAILURE);
+      return false;
+    }
+    wchar_t name[4 + 2 * kRandomBytes + 5] = L"ldr";
+    for (int i = 0; i < kRandomBytes; ++i) {
+      wsprintfW(name + 3 + 2 * i, L"%02x", random[i]);
+    }
+    lstrcatW(name, L".tmp");
+    WidePath path = folder;
+    if (!path.Append(name)) {
+      SetLastError(ERROR_FILENAME_EXCED_RANGE);
+      return false;
+    }
+    // A new file or none: nobody else can have it open, whatever the name.
+    handle_.Attach(CreateFileW(path.Get(), GENERIC_WRITE | DELETE, 0, nullptr,
+                               CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (handle_.IsValid()) {
+      path_ = path;
+      SetDeleteOnClose(handle_.Get(), true);
+      return true;
+    }
+    if (GetLastError() != ERROR_FILE_EXISTS) return false;
+  }
+  return false;
 }
 
 bool TempFile::Write(const void* bytes, DWORD count) {

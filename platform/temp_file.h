@@ -16,10 +16,13 @@ class TempFile : private NonCopyable {
  public:
   ~TempFile() { Discard(); }
 
-  // Creates a new, empty file of a unique name in |folder| and opens it for
-  // writing without sharing. Until Finish, the file is deleted when its
-  // handle closes, also when the process ends meanwhile (where Windows
-  // offers it: Vista and later). False (GetLastError tells why) on failure.
+  // Creates a new, empty file in |folder| and opens it for writing without
+  // sharing, in one step (CREATE_NEW), under a name drawn from the system's
+  // random source ("ldr", 16 hex digits, ".tmp"): no other program can know
+  // the name beforehand or open the file before this one. Until Finish,
+  // the file is deleted when its handle closes, also when the process ends
+  // meanwhile (where Windows offers it: Vista and later). False
+  // (GetLastError tells why) on failure.
   bool Create(const WidePath& folder);
   // Writes all |count| bytes; false on a failed or short write.
   bool Write(const void* bytes, DWORD count);

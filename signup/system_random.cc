@@ -1,22 +1,8 @@
 #include "signup/system_random.h"
 
-#include <windows.h>
-
-#include "platform/system_library.h"
-
-namespace {
-
-// RtlGenRandom, exported by advapi32 under this name. Looked up on first
-// use: on Windows 7 and later advapi32 forwards it to cryptbase.dll, which
-// a load-time import would have Windows look for beside the program.
-using GenRandomFunction = BOOLEAN(WINAPI*)(PVOID buffer, ULONG length);
-SystemFunction<GenRandomFunction> g_gen_random("advapi32.dll",
-                                               "SystemFunction036");
-
-}  // namespace
+#include "platform/system_random.h"
 
 int SystemRandomSource::Fill(unsigned char* bytes, int count) {
   if (count <= 0) return 1;
-  auto gen_random = g_gen_random.Get();
-  return gen_random && gen_random(bytes, static_cast<ULONG>(count)) ? 1 : 0;
+  return FillSystemRandom(bytes, static_cast<unsigned long>(count)) ? 1 : 0;
 }

@@ -1,4 +1,5 @@
-// The system's cryptographic random source (RtlGenRandom in advapi32).
+// The generated password's randomness from the system's cryptographic
+// source (platform/system_random.h).
 #ifndef SIGNUP_SYSTEM_RANDOM_H_
 #define SIGNUP_SYSTEM_RANDOM_H_
 

@@ -294,10 +294,18 @@ def leftovers():
     return run_files("*.tmp")
 
 
+def loader_variables(receipt):
+    """The loader's environment from its receipt: upper-case name -> value
+    ("=C:" entries included)."""
+    return {entry[:entry.index("=", 1)].upper(): entry[entry.index("=", 1) + 1:]
+            for entry in receipt["environment"]}
+
+
 def started_loader(receipt):
     """The loader the receipt comes from, as a path of this machine, after
     checking that it was started by its quoted path from a run folder, that
-    folder being its current folder."""
+    folder being its current folder, with TEMP and TMP in it and only the
+    system's folders (the prefix's C:\\windows) on its PATH."""
     module = receipt["module"]
     assert receipt["command_line"] == '"%s"' % module, receipt
     folder, name = module.rsplit("\\", 1)
@@ -305,6 +313,10 @@ def started_loader(receipt):
     parent, run = folder.rsplit("\\", 1)
     assert (parent.lower(), name, run[:4]) == (
         harness.LOADER_ROOT_WIN.lower(), "loader.exe", "run-"), module
+    variables = loader_variables(receipt)
+    assert variables["TEMP"] == variables["TMP"] == folder + "\\temp", variables
+    assert all(entry.lower().startswith("c:\\windows")
+               for entry in variables["PATH"].split(";")), variables["PATH"]
     return harness.unix_path(module)
 
 

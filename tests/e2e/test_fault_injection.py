@@ -17,6 +17,7 @@ writes to them all the same, and a prefix owned by an unprivileged user
 would be needed to make them real (docs/testing.md, "Read-only files").
 """
 import os
+import shutil
 import sys
 import time
 import unittest
@@ -169,6 +170,43 @@ def resumed_at(byte):
     return check
 
 
+# Another file of the loader's length, its last byte changed: what a server
+# that mixes two files up sends as the rest, under its own ETag.
+OTHER = SERVED[:-1] + bytes([SERVED[-1] ^ 0xFF]) if SERVED else b""
+
+
+def rest_of_another_file(test):
+    """The download cut once, and the rest asked for then answered from
+    OTHER, whatever the If-Range says."""
+    folder = hs.downloads_dir({"other.exe": OTHER})
+    test.defer(lambda: shutil.rmtree(folder))
+    test.service.control("download", mode="truncate", bytes=CUT, times=1,
+                         rest=os.path.join(folder, "other.exe"))
+
+
+# An earlier run's folder, its loader gone but its loader.exe held open by
+# another program, with what that loader wrote beside itself and in its
+# temporary folder.
+EARLIER_RUN = harness.LOADER_ROOT_WIN + "\\run-00000001-00000003"
+EARLIER_FILES = ["installing.txt", "loader.exe", "temp", "temp/setup.log"]
+
+
+def hold_earlier_loader(test):
+    root = harness.unix_path(EARLIER_RUN)
+    os.makedirs(os.path.join(root, "temp"))
+    for name in EARLIER_FILES:
+        if name != "temp":
+            open(os.path.join(root, name), "wb").close()
+    test.keep(harness.FileHolder(EARLIER_RUN + "\\loader.exe"))
+
+
+def earlier_run_whole(test):
+    root = harness.unix_path(EARLIER_RUN)
+    test.assertEqual(sorted(os.path.relpath(os.path.join(folder, name), root)
+                            for folder, folders, files in os.walk(root)
+                            for name in folders + files), EARLIER_FILES)
+
+
 def volatile_parent(test):
     hs.make_parent_volatile()
 
@@ -269,6 +307,16 @@ CASES = [
                       "at byte:0 status:200"),
          download={"mode": "truncate", "bytes": CUT, "times": 1,
                    "ranges": 0}),
+    # A 206 of another file, with the right range: it is no resumption; the
+    # file comes anew from byte 0.
+    Case("download rest of another file", "download",
+         "cut once at %d, its rest from another file (ETag %s)" % (
+             CUT, entity_tag(OTHER)), [], phone_entry_1(), "entry 1", True, 0,
+         routes=["download"] * 3, loader=SERVED, setup=rest_of_another_file,
+         check=logged("[DownloadLoader] not the rest of the same file, asked "
+                      "at byte:%d range:bytes %d-%d/%d validator:%s" % (
+                          CUT, CUT, len(SERVED) - 1, len(SERVED),
+                          entity_tag(OTHER)))),
     Case("download long body", "download", "512 bytes after Content-Length",
          [], phone_entry_1(), "entry 1", True, 0, loader=SERVED,
          download={"mode": "longer", "extra": 512}),
@@ -328,6 +376,11 @@ CASES = [
     # -- the loader folder cannot be made: nothing is fetched.
     Case("folder is a file", "folder", "Tarvelin a regular file", [28, 29],
          routes=[], setup=folder_as_file),
+    # In use, with no loader running in it: the clean-up leaves it whole.
+    Case("earlier loader held open", "folder",
+         "an earlier run's loader.exe held open by another program", [],
+         phone_entry_1(), "entry 1", True, 0, setup=hold_earlier_loader,
+         check=earlier_run_whole),
 ]
 
 

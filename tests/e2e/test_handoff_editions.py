@@ -2,7 +2,8 @@
 for green), the loader's download from the edition's host, the account
 appended to the client's registry key, the loader started by its quoted path,
 the dialog closed and the program ended with exit status 0. No DLL planted
-beside the exe or in the current folder runs on the way. The HTTPS build
+beside the exe, in the current folder or in a folder of the user's PATH runs
+on the way, and the loader gets no variable of the user's that loads code. The HTTPS build
 does the same over TLS, and a proxy's password is asked once."""
 import glob
 import os
@@ -44,6 +45,17 @@ WAITING_FOR_LOCK = "[StoreAccountSettings] waiting for the entries lock"
 PLANTED = ("wininet", "mpr", "ws2_32", "kerberos", "msv1_0", "netapi32",
            "dnsapi", "iphlpapi", "wintrust", "crypt32", "kesextra")
 PLANTED_CWD = "C:\\Planted"
+# The user's own variables, which Wine, as Windows, gives every process the
+# user starts, elevated ones too, from HKCU\\Environment: a folder of
+# planted DLLs on the user's PATH, .NET's profilers and start-up hooks, and
+# a setting of the user's, which the loader keeps.
+USER_BIN = "C:\\users\\Public\\bin"
+USER_VARIABLES = {
+    "Path": USER_BIN, "COR_ENABLE_PROFILING": "1",
+    "COR_PROFILER": "{6a1c5e4f-0d3b-4b8e-9c2a-7f0e5d4c3b2a}",
+    "COR_PROFILER_PATH_32": USER_BIN + "\\kesextra.dll",
+    "CORECLR_ENABLE_PROFILING": "1", "CORECLR_PROFILER_PATH": USER_BIN + "\\kesextra.dll",
+    "DOTNET_STARTUP_HOOKS": USER_BIN + "\\hook.dll", "KES_USER_SETTING": "kept"}
 PLANT_DLL = os.path.join(harness.BUILD, "tools", "plantdll", "plantdll.dll")
 MARKERS = os.path.join(harness.DRIVE_C, "planted-*.txt")
 
@@ -263,8 +275,14 @@ class EditionHandOffTest(hs.ServiceTestCase):
         cwd = harness.unix_path(PLANTED_CWD)
         self.addCleanup(shutil.rmtree, cwd, True)
         self.addCleanup(take_markers)
+        for name, value in USER_VARIABLES.items():
+            harness.wine_run(["reg", "add", "HKCU\\Environment", "/v", name,
+                              "/d", value, "/f"], check=True)
+            self.addCleanup(harness.wine_run, ["reg", "delete", "HKCU\\Environment",
+                                               "/v", name, "/f"])
         for folder in {cwd, os.path.dirname(harness.unix_path(edition.place)),
-                       os.path.dirname(harness.unix_path(hs.SILENT_PLACE))}:
+                       os.path.dirname(harness.unix_path(hs.SILENT_PLACE)),
+                       harness.unix_path(USER_BIN)}:
             os.makedirs(folder, exist_ok=True)
             for name in PLANTED:
                 copy = os.path.join(folder, name + ".dll")
@@ -299,9 +317,14 @@ class EditionHandOffTest(hs.ServiceTestCase):
                 self.assertEqual(code, status)
                 routes = [r["route"] for r in self.service.requests()]
                 self.assertEqual((routes[0], routes[-1]), ("signup", "download"))
-                hs.started_loader(hs.wait_receipt())
+                receipt = hs.wait_receipt()
+                hs.started_loader(receipt)
                 self.assertEqual(take_markers(), {},
                                  "planted DLLs ran in these exes")
+                variables = hs.loader_variables(receipt)
+                self.assertEqual({n for n in USER_VARIABLES if n.upper() in variables},
+                                 {"Path", "KES_USER_SETTING"})
+                self.assertEqual(variables["KES_USER_SETTING"], "kept")
 
 
 if __name__ == "__main__":

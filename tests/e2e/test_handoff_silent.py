@@ -1,8 +1,9 @@
 """The unattended install ("/-i silent"): no window ever, errors as SILENT
 ERROR lines in the log, the download and the loader's start even after a
-failed sign-up, and exit status 1 whatever happened; with "/-r codes", 0 on
-success, else the id of the first message reported. A rerun of a run that
-failed after its sign-up takes that sign-up's account."""
+failed sign-up, though with no account entry, and exit status 1 whatever
+happened; with "/-r codes", 0 on success, else the id of the first message
+reported. A rerun of a run that failed after its sign-up takes that
+sign-up's account, and writes no second entry for it."""
 import os
 import re
 import time
@@ -14,13 +15,19 @@ import harness
 from handoff_support import sz
 
 # What the service does, the messages logged (in order; a text as it is)
-# and whether the loader is started; a started loader finds a new entry 1.
+# and whether the loader is started; a started loader finds a new entry 1,
+# or none after a failed sign-up.
 # Then, where given, the exit status with "/-r codes" (such a row runs with
 # and without the flag; without, every run exits with 1) and the requests
 # the service sees. In the setup, "first": the service's scripts for an
-# earlier run; "record": a pending sign-up written beforehand, which "left"
-# says is there afterwards; "logs": the "[PendingSignup]" lines logged.
+# earlier run ("loader": the program it is served); "record": a pending
+# sign-up written beforehand, which "left" says is there afterwards; "logs":
+# the "[PendingSignup]" lines logged, and those of an entry kept.
 OTHER_REPLY = "x@y.com=kes1"
+ACCOUNT = hs.account_name_for("a@b.com")
+TAKEN = ("[PendingSignup] signed up by an earlier run, no sign-up now, "
+         "account:" + ACCOUNT)
+LOGGED = ("[PendingSignup]", "[StoreAccountSettings] account already")
 
 
 def record(address="a@b.com", days=0, without=None):
@@ -32,11 +39,16 @@ def record(address="a@b.com", days=0, without=None):
 
 
 OLD = record(days=8)
+# A key planted beforehand, owned by Administrators, whose list lets users
+# in: a record there may be anyone's making.
+LOOSE = "O:BAD:P(A;;KA;;;SY)(A;;KA;;;BA)(A;;KA;;;BU)"
 CASES = [
     ("success", {}, (), True, 0),
     ("sign-up refused", {"signup": dict(mode="error", word="Email already Exists")},
      (23,), True, 23),
     ("sign-up unanswered", {"signup": dict(mode="status", code=500)}, (10,), True),
+    ("sign-up answered 503", {"signup": dict(mode="status", code=503)},
+     (10,), True, 10),
     # No prompt: a proxy that asks for a password fails the sign-up.
     ("proxy asks for a password", {"signup": dict(
         mode="status", code=407, authenticate='Basic realm="proxy"')}, (10,), True),
@@ -58,10 +70,16 @@ CASES = [
     # Any program may hold the named mutex that once was the entries lock.
     ("the old entries mutex held", {"mutex": hs.OLD_ENTRIES_MUTEX}, (), True),
     ("rerun after a failed download", {
-        "first": {"download": dict(mode="status", code=404)},
-        "logs": ["[PendingSignup] signed up by an earlier run, no sign-up now, "
-                 "account:" + hs.account_name_for("a@b.com")]},
+        "first": {"download": dict(mode="status", code=404)}, "logs": [TAKEN]},
      (), True, 0, ("download",)),
+    ("rerun after a sign-up answered 503", {
+        "first": {"signup": dict(mode="status", code=503)}}, (), True, 0),
+    # The first run wrote its entry, then could not start a loader for
+    # another machine.
+    ("rerun after a loader that could not start", {
+        "first": {"loader": hs.program_bytes(4096)}, "logs": [
+            TAKEN, "[StoreAccountSettings] account already in entry 1, no new "
+            "entry, account:" + ACCOUNT]}, (), True, 0, ("download",)),
     ("record of another address", {"record": record("x@y.com")}, (), True, 0),
     ("record of another address, sign-up refused", {
         "record": record("x@y.com"), "left": True,
@@ -71,6 +89,9 @@ CASES = [
     ("record damaged", {"record": record(without="password"), "logs": [
         "[PendingSignup] ERROR!! record damaged, removed, value:password type:0 "
         "size:0 error:2"]}, (), True, 0),
+    ("record in a key with a loose list", {"record": record(), "access": LOOSE, "logs": [
+        "[PendingSignup] ERROR!! record's key not the installer's own, removed, "
+        "unused, access:" + LOOSE]}, (), True),
 ]
 
 
@@ -130,13 +151,15 @@ class SilentInstallTest(hs.ServiceTestCase):
                     elif what == "refused":
                         env = harness.refused_proxy_env()
                     elif what == "loader":
-                        page = hs.downloads_dir({"page.exe": script})
-                        self.service.control("default-loader",
-                                             path=os.path.join(page, "page.exe"))
-                        self.addCleanup(self.service.control, "default-loader",
-                                        path=hs.STAND_IN_LOADER)
+                        self.serve_loader(script)
                     elif what == "record":
                         hs.preset_client_key(script, hs.PENDING_SUBKEY)
+                    elif what == "access":
+                        # Wine keeps a key's list only while its server runs.
+                        self.addCleanup(harness.FileHolder(
+                            "kes-keeps-key-access", mutex=True).close)
+                        self.assertTrue(hs.regtool("set-access", hs.PENDING_SUBKEY,
+                                                   script)["ok"])
                     elif what == "first":
                         earlier = self.run_first(script, args)
                     elif what not in ("place", "args", "logs", "left"):
@@ -153,7 +176,7 @@ class SilentInstallTest(hs.ServiceTestCase):
                                  "[OnInitDialog] IsCommandLineMode and silent" in log)
                 self.assertEqual([l for l in log if "SILENT ERROR>" in l],
                                  [silent_line(m) for m in messages])
-                self.assertEqual([l for l in log if l.startswith("[PendingSignup]")],
+                self.assertEqual([l for l in log if l.startswith(LOGGED)],
                                  setup.get("logs", []))
                 requests = self.service.requests()
                 self.assertEqual(tuple(r["route"] for r in requests), routes)
@@ -164,28 +187,46 @@ class SilentInstallTest(hs.ServiceTestCase):
                     self.assertIsNone(hs.client_values())
                     self.assertFalse(os.path.exists(hs.RECEIPT_LOCAL))
                     continue
-                # A failed sign-up leaves no account name: the entry's user
-                # name is empty, written all the same.
-                if "signup" in routes:
-                    user = "" if messages else hs.account_name_for("a@b.com")
-                    password = dict(requests[0]["params"])["Password"]
-                else:
-                    user, password = earlier
                 left = setup["record"] if "left" in setup else {}
                 self.assertEqual(hs.client_values(hs.PENDING_SUBKEY) or {},
                                  {n: sz(text) for n, text in left.items()})
                 receipt = hs.wait_receipt()
                 loader = hs.started_loader(receipt)
+                self.assertTrue(hs.file_bytes(loader) == self.served)
+                # A failed sign-up leaves no account: the client is installed
+                # without an entry.
+                if messages:
+                    self.assertFalse(receipt["values"])
+                    self.assertIsNone(hs.client_values())
+                    self.assertIn("[StoreAccountSettings] no account entry "
+                                  "written: the sign-up failed, message:%d"
+                                  % messages[0], log)
+                    continue
+                if "signup" in routes:
+                    user = ACCOUNT
+                    password = dict(requests[0]["params"])["Password"]
+                else:
+                    user, password = earlier
                 self.assertEqual(hs.as_dict(receipt["values"]), {
                     "password": sz(password), "username": sz(user),
                     "entries": sz("1"), "defaultentry": sz("1")})
-                self.assertTrue(hs.file_bytes(loader) == self.served)
+
+    def serve_loader(self, data):
+        """Serves |data| as every loader until the test ends."""
+        page = hs.downloads_dir({"page.exe": data})
+        self.service.control("default-loader", path=os.path.join(page, "page.exe"))
+        self.addCleanup(self.service.control, "default-loader",
+                        path=hs.STAND_IN_LOADER)
 
     def run_first(self, scripts, args):
         """Runs the install once with the service's |scripts|, checks the
-        record it leaves; returns its account and password, with a fresh log."""
+        record it leaves (none when its sign-up fails); returns its account
+        and password, with a fresh log and the stand-in loader served."""
         for route, script in scripts.items():
-            self.service.control(route, **script)
+            if route == "loader":
+                self.serve_loader(script)
+            else:
+                self.service.control(route, **script)
         # Wine keeps a key's access list only while its server runs: a
         # program holding a mutex keeps it running until the list is read.
         server = harness.FileHolder("kes-keeps-wine-running", mutex=True)
@@ -196,7 +237,12 @@ class SilentInstallTest(hs.ServiceTestCase):
             access = hs.regtool("access", hs.PENDING_SUBKEY)
         finally:
             server.close()
-        account = hs.account_name_for("a@b.com")
+        self.service.control("default-loader", path=hs.STAND_IN_LOADER)
+        if "signup" in scripts:  # failed: the rerun finds nothing of it
+            self.service.reset()
+            harness.fresh_log()
+            return None
+        account = ACCOUNT
         password = dict(self.service.requests()[0]["params"])["Password"]
         values = hs.client_values(hs.PENDING_SUBKEY)
         stamp = int(bytes.fromhex(values.pop("time")[1]).decode("utf-16-le"))

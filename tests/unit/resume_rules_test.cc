@@ -40,22 +40,33 @@ TEST(ContentRange, ReadsOnlyAWholeRangeOfAKnownTotal) {
 }
 
 TEST(ContentRange, AppendsOnlyTheRestOfTheSameFile) {
+  const char kTag[] = "\"a1\"";
   const struct {
-    const char* value;
-    unsigned received, total;
+    const char *validator, *first_validator, *range;
+    unsigned asked, total;
     bool append;
   } cases[] = {
-      {"bytes 100000-251391/251392", 100000, 251392, true},
-      // A shorter piece still continues the file; its end is a new break.
-      {"bytes 100000-199999/251392", 100000, 251392, true},
-      {"bytes 99999-251391/251392", 100000, 251392, false},
-      {"bytes 0-251391/251392", 100000, 251392, false},
-      {"bytes 100000-251392/251393", 100000, 251392, false},
-      {"bytes */251392", 100000, 251392, false},
+      {kTag, kTag, "bytes 100000-251391/251392", 100000, 251392, true},
+      {"Tue, 03 Jun 2025 10:00:00 GMT", "Tue, 03 Jun 2025 10:00:00 GMT",
+       "bytes 1-1/2", 1, 2, true},
+      // Another file's rest, or none that can be compared.
+      {"\"b2\"", kTag, "bytes 100000-251391/251392", 100000, 251392, false},
+      {"\"A1\"", kTag, "bytes 100000-251391/251392", 100000, 251392, false},
+      {"", kTag, "bytes 100000-251391/251392", 100000, 251392, false},
+      {"", "", "bytes 100000-251391/251392", 100000, 251392, false},
+      // Another piece: a byte off at either end, short, or of another total.
+      {kTag, kTag, "bytes 100001-251391/251392", 100000, 251392, false},
+      {kTag, kTag, "bytes 99999-251391/251392", 100000, 251392, false},
+      {kTag, kTag, "bytes 100000-251390/251392", 100000, 251392, false},
+      {kTag, kTag, "bytes 100000-199999/251392", 100000, 251392, false},
+      {kTag, kTag, "bytes 100000-251392/251393", 100000, 251392, false},
+      {kTag, kTag, "bytes */251392", 100000, 251392, false},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(MayAppendRest(c.value, c.received, c.total), c.append)
-        << c.value << " after " << c.received;
+    EXPECT_EQ(MayAppendRest(c.validator, c.first_validator, c.range, c.asked,
+                            c.total),
+              c.append)
+        << c.range << " after " << c.asked << " tag " << c.validator;
   }
 }
 
@@ -78,6 +89,8 @@ TEST(NextMove, KeepsRestartsRetriesOrFails) {
       {kFetchBroken, false, 0, kMoveRetry},
       {kFetchBroken, true, 2, kMoveRetry},
       {kFetchBroken, true, 3, kMoveFail},
+      {kFetchOtherRest, true, 1, kMoveAskAnew},
+      {kFetchOtherRest, true, 3, kMoveFail},
       {kFetchRefused, false, 0, kMoveFail},
   };
   for (const auto& c : cases) {

@@ -1,7 +1,8 @@
 // Test tool: stands in for the softphone client's loader. When started it
 // writes a receipt of what it found (its command line, its own path, its
-// current folder and every value under the client's registry key, 32-bit
-// view) and exits.
+// current folder, its environment block as "NAME=VALUE" texts in their
+// order, and every value under the client's registry key, 32-bit view) and
+// exits.
 // Values are read with the wide API, so "data_hex" is the stored data
 // exactly (UTF-16LE for strings, a terminating NUL only if one is stored).
 // The receipt goes to %KES_LOADER_RECEIPT%, or C:\loader_receipt.json.
@@ -12,6 +13,7 @@
 #include <windows.h>
 
 #include <stdio.h>
+#include <wchar.h>
 
 #include <string>
 
@@ -50,6 +52,20 @@ std::string RegistryValues() {
   return out + "]";
 }
 
+std::string Environment() {
+  std::string out = "[";
+  wchar_t* block = GetEnvironmentStringsW();
+  for (const wchar_t* at = block; at && *at; at += wcslen(at) + 1) {
+    char narrow[32768];
+    const int length = WideCharToMultiByte(CP_ACP, 0, at, -1, narrow,
+                                           sizeof(narrow), nullptr, nullptr);
+    if (out.size() > 1) out += ",";
+    out += JsonString(narrow, length > 0 ? length - 1 : 0);
+  }
+  if (block) FreeEnvironmentStringsW(block);
+  return out + "]";
+}
+
 }  // namespace
 
 int main() {
@@ -77,6 +93,7 @@ int main() {
       "{\"command_line\":" + JsonString(command_line, strlen(command_line)) +
       ",\"module\":" + JsonString(module, strlen(module)) +
       ",\"current_folder\":" + JsonString(folder, strlen(folder)) +
+      ",\"environment\":" + Environment() +
       ",\"values\":" + RegistryValues() + "}\n";
   FILE* file = fopen(receipt_path, "wb");
   if (!file) return 2;

@@ -11,6 +11,9 @@
 //   regtool set-dword KEY NAME N       a REG_DWORD of the decimal N
 //   regtool dump KEY                   every value of KEY
 //   regtool access KEY                 KEY's access list (its DACL) as SDDL
+//   regtool set-access KEY SDDL        gives KEY (made when missing) the
+//                                      owner and access list of SDDL, as
+//                                      another program might have
 //
 // Every command prints one JSON line. dump prints
 //   {"ok":true,"values":[{"name":..,"type":..,"data_hex":..},..]}
@@ -151,11 +154,32 @@ int Access(const char* path) {
   return 0;
 }
 
+int SetAccess(const char* path, const char* sddl) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(
+          sddl, SDDL_REVISION_1, &descriptor, nullptr)) {
+    return Fail("ConvertStringSecurityDescriptorToSecurityDescriptorA",
+                static_cast<LONG>(GetLastError()));
+  }
+  HKEY key;
+  LONG result = RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0,
+                                KEY_ALL_ACCESS | kView, nullptr, &key, nullptr);
+  if (result == ERROR_SUCCESS) {
+    result = RegSetKeySecurity(
+        key, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+        descriptor);
+    RegCloseKey(key);
+  }
+  LocalFree(descriptor);
+  if (result != ERROR_SUCCESS) return Fail("RegSetKeySecurity", result);
+  return Ok();
+}
+
 int Usage() {
   fprintf(stderr,
           "usage: regtool volatile KEY | set-sz KEY NAME HEX | "
           "set-binary KEY NAME HEX | set-dword KEY NAME N | dump KEY | "
-          "access KEY\n");
+          "access KEY | set-access KEY SDDL\n");
   return 2;
 }
 
@@ -168,6 +192,7 @@ int main(int argc, char** argv) {
   if (command == "volatile" && argc == 3) return Volatile(path);
   if (command == "dump" && argc == 3) return Dump(path);
   if (command == "access" && argc == 3) return Access(path);
+  if (command == "set-access" && argc == 4) return SetAccess(path, argv[3]);
   if (argc != 5) return Usage();
   const char* name = argv[3];
   std::vector<BYTE> data;

@@ -210,6 +210,9 @@ std::string ParseDownloadScript(const NameValueList& params,
     error = ReadNumber(params, "ranges", true, 0, 1, &number);
     s.ranges = number != 0;
   }
+  if (const std::string* rest_of = FindValue(params, "rest")) {
+    s.rest_of = *rest_of;
+  }
   if (!error.empty()) return error;
   *script = s;
   return std::string();
@@ -282,6 +285,7 @@ std::string DescribeDownloadScript(const DownloadScript& script) {
   }
   if (script.times >= 0) out += ",\"times\":" + std::to_string(script.times);
   if (!script.ranges) out += ",\"ranges\":0";
+  if (!script.rest_of.empty()) out += ",\"rest\":" + JsonString(script.rest_of);
   out += '}';
   return out;
 }

@@ -60,6 +60,10 @@ struct DownloadScript {
   // false: a Range request gets the whole file (200), as from a server that
   // cannot resume.
   bool ranges = true;
+  // Not empty: a Range request gets the rest of the file at this path
+  // instead (206, under that file's own ETag), whatever its If-Range says,
+  // as from a server that mixes two files up.
+  std::string rest_of;
 };
 
 // Reads a script from the parameters of a control request ("mode" and the

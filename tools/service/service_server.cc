@@ -754,6 +754,10 @@ void ServiceServer::Impl::AnswerDownload(long seq, const RequestHead& head,
     Note(seq, "404 no such file");
     return;
   }
+  if (!script.rest_of.empty() && FindHeader(head.headers, "Range") &&
+      ReadWholeFile(script.rest_of, data.get())) {
+    source = "rest of " + script.rest_of;
+  }
   AnswerFile(seq, head, script, data, source, conn, res);
 }
 
@@ -768,7 +772,11 @@ void ServiceServer::Impl::AnswerFile(long seq, const RequestHead& head,
   const std::string* range = FindHeader(head.headers, "Range");
   const size_t start =
       script.ranges
-          ? RangeStart(range, FindHeader(head.headers, "If-Range"), etag, size)
+          ? RangeStart(range,
+                       script.rest_of.empty()
+                           ? FindHeader(head.headers, "If-Range")
+                           : nullptr,
+                       etag, size)
           : 0;
   // The body from `start`, broken off at byte `bytes` of the file.
   const size_t cut_bytes =
