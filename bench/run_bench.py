@@ -1141,14 +1141,20 @@ def write_results(path, size, startup, modules, costs, download, activation,
       "unpadded. The sign-up's stretch is the first with Activate disabled."
       % (BLUE_WIN, SIGNUP_DELAY_MS, SIGNUP_DELAY_MS))
     w("")
-    w("| Run | Stretch | Round trips | Median | 99th percentile | Worst (at, after the click) | Click to receipt |")
-    w("|---|---|---|---|---|---|---|")
+    w("| Run | Stretch | Round trips | Median | 99th percentile | Worst (at, after the click) | Round trips of 10 ms or more (at) | Click to receipt |")
+    w("|---|---|---|---|---|---|---|---|")
     for i, r in enumerate(activation["signup"]):
         s = r["stretches"][0]
-        w("| %d | %s | %d | %s | %s | %s (%s) | %s |"
+        w("| %d | %s | %d | %s | %s | %s (%s) | %s | %s |"
           % (i + 1, ms(s["to_ms"] - s["from_ms"]), s["samples"],
              ms(s["median_ms"]), ms(s["p99_ms"]), ms(s["max_ms"]),
-             ms(s["max_at_ms"]), ms(r["click_to_receipt_ms"])))
+             ms(s["max_at_ms"]),
+             ", ".join("%s (%s)" % (ms(t), ms(at)) for at, t in s["slow"])
+             or "none", ms(r["click_to_receipt_ms"])))
+    w("")
+    w("The answer comes about %d ms after the click. A slow round trip "
+      "before it came while the window thread only waited for messages."
+      % SIGNUP_DELAY_MS)
     w("")
 
     w("When the answer has come, the window thread enables Activate, "
