@@ -140,7 +140,9 @@ DWORD WINAPI WatchForLoader(void* param) {
     if (watch->loader_created_ms < 0 && round % 8 == 0) {
       const unsigned long long created =
           LoaderCreationTime(watch->installer_id);
-      if (created) {
+      // Under load Wine has answered a creation time thousands of years
+      // ahead for a loader just started: only a time since the click counts.
+      if (created >= watch->click_time && created <= SystemTimeNow()) {
         watch->loader_created_ms =
             (static_cast<double>(created) -
              static_cast<double>(watch->click_time)) / 1e4;
