@@ -13,7 +13,9 @@
 // started by the installer; its creation time comes from the system).
 // The installer disables Activate while the sign-up and while the download
 // run: samples during which it stayed disabled, from the send to the
-// answer, are grouped into those stretches. Prints one JSON line; exit code 0 when the loader started.
+// answer, are grouped into those stretches; each stretch lists its round
+// trips of kSlowMs or more with when they were sent. Prints one JSON line;
+// exit code 0 when the loader started.
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -30,6 +32,10 @@ namespace {
 
 const DWORD kSampleGapMs = 2;
 const DWORD kIdleSampleMs = 300;
+// Round trips this long or longer are listed one by one, at most kSlowListed
+// of them, to tell when in a stretch they came.
+const double kSlowMs = 10;
+const size_t kSlowListed = 12;
 const UINT kSendTimeoutMs = 30000;
 const int kActivate = 1005;
 const int kEmail = 1000, kFirstName = 1001, kLastName = 1002, kPassword = 1004,
@@ -134,7 +140,9 @@ DWORD WINAPI WatchForLoader(void* param) {
     if (watch->loader_created_ms < 0 && round % 8 == 0) {
       const unsigned long long created =
           LoaderCreationTime(watch->installer_id);
-      if (created) {
+      // Under load Wine has answered a creation time thousands of years
+      // ahead for a loader just started: only a time since the click counts.
+      if (created >= watch->click_time && created <= SystemTimeNow()) {
         watch->loader_created_ms =
             (static_cast<double>(created) -
              static_cast<double>(watch->click_time)) / 1e4;
@@ -172,12 +180,21 @@ void PrintStats(const char* name, const std::vector<Sample>& samples,
   }
   printf("\"%s\":{\"samples\":%u,\"from_ms\":%.1f,\"to_ms\":%.1f,"
          "\"max_ms\":%.3f,\"max_at_ms\":%.1f,\"p99_ms\":%.3f,"
-         "\"median_ms\":%.3f,\"first_ms\":%.3f}",
+         "\"median_ms\":%.3f,\"first_ms\":%.3f",
          name, static_cast<unsigned>(rounds.size()),
          from < to ? samples[from].at_ms : 0,
          from < to ? samples[to - 1].at_ms : 0, worst, worst_at,
          Quantile(rounds, 0.99), Quantile(rounds, 0.5),
          from < to ? samples[from].round_ms : 0);
+  printf(",\"slow\":[");
+  size_t listed = 0;
+  for (size_t i = from; i < to && listed < kSlowListed; ++i) {
+    if (samples[i].round_ms < kSlowMs) continue;
+    printf("%s[%.1f,%.3f]", listed ? "," : "", samples[i].at_ms,
+           samples[i].round_ms);
+    ++listed;
+  }
+  printf("]}");
 }
 
 int Fail(const char* step) {

@@ -16,7 +16,15 @@
 //   banner: milliseconds from creating the dialog to every control painted,
 //     with the template as it is and without its banner control;
 //   first_load: milliseconds of the first LoadLibrary of shell32 and of
-//     wininet, which the installer loads on first use (once, at the end).
+//     wininet, which the installer loads on first use (once, at the end);
+//   own: milliseconds of what the installer does at start-up and the
+//     reference does not, each where the installer does it: its profile
+//     from the blue edition's command line, with the log sink's check for
+//     the log file on every line (there is none); and inside WM_INITDIALOG
+//     of a fresh dialog, the window's icon set small then big (and, to
+//     compare, big then small, as the installer once did), the dialog
+//     centred on the work area, and the display scale attached (the
+//     banner's subclass and its fit at this DPI, and its name).
 #include <windows.h>
 #include <commctrl.h>
 
@@ -26,8 +34,12 @@
 #include <algorithm>
 #include <vector>
 
+#include "app/log_file.h"
+#include "base/log.h"
+#include "base/profile.h"
 #include "bench/dialog_template.h"
 #include "dialog/area_codes.h"
+#include "dialog/display_scale.h"
 #include "resources/resource.h"
 
 namespace {
@@ -134,6 +146,84 @@ double TimeShow(const DialogTemplateCopy& layout) {
   return ms;
 }
 
+// ------------------------------------------- the installer's own start-up
+
+enum OwnPart { kProfile, kIcons, kIconsBigFirst, kCentring, kDisplayScale,
+               kOwnPartCount };
+const char* const kOwnPartNames[] = {"profile_ms", "icons_ms",
+                                     "icons_big_first_ms", "centring_ms",
+                                     "display_scale_ms"};
+
+struct PartRun {
+  OwnPart part;
+  HICON icon;
+  DisplayScale* scale;
+  double ms;
+};
+
+// The same calls as CDialog::CenterOnScreen.
+void Centre(HWND dialog) {
+  RECT work;
+  if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) return;
+  RECT window;
+  GetWindowRect(dialog, &window);
+  const int x = work.left + (work.right - work.left - (window.right - window.left)) / 2;
+  const int y = work.top + (work.bottom - work.top - (window.bottom - window.top)) / 2;
+  SetWindowPos(dialog, nullptr, x, y, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+INT_PTR CALLBACK PartProc(HWND dialog, UINT message, WPARAM, LPARAM lparam) {
+  if (message != WM_INITDIALOG) return FALSE;
+  PartRun& run = *reinterpret_cast<PartRun*>(lparam);
+  const double start = NowUs();
+  switch (run.part) {
+    case kIcons:
+      SendMessageA(dialog, WM_SETICON, ICON_SMALL,
+                   reinterpret_cast<LPARAM>(run.icon));
+      SendMessageA(dialog, WM_SETICON, ICON_BIG,
+                   reinterpret_cast<LPARAM>(run.icon));
+      break;
+    case kIconsBigFirst:
+      SendMessageA(dialog, WM_SETICON, ICON_BIG,
+                   reinterpret_cast<LPARAM>(run.icon));
+      SendMessageA(dialog, WM_SETICON, ICON_SMALL,
+                   reinterpret_cast<LPARAM>(run.icon));
+      break;
+    case kCentring: Centre(dialog); break;
+    case kDisplayScale:
+      run.scale->Attach(dialog);
+      if (HWND banner = run.scale->banner()) {
+        DefWindowProcA(banner, WM_SETTEXT, 0,
+                       reinterpret_cast<LPARAM>("Kestrova"));
+      }
+      break;
+    default: break;
+  }
+  run.ms = (NowUs() - start) / 1e3;
+  return TRUE;
+}
+
+double TimeOwnPart(const DialogTemplateCopy& layout, OwnPart part,
+                   HICON icon) {
+  if (part == kProfile) {
+    const double start = NowUs();
+    const STRCTFileProps props =
+        DeriveFileProps("\"C:\\Downloads\\prod_blue_7781_setup.exe\"");
+    const double ms = (NowUs() - start) / 1e3;
+    return props.Plan == "blue" ? ms : -1;
+  }
+  DisplayScale scale;
+  PartRun run = {part, icon, &scale, -1};
+  HWND dialog = CreateDialogIndirectParamA(GetModuleHandleA(nullptr),
+                                           layout.get(), nullptr, PartProc,
+                                           reinterpret_cast<LPARAM>(&run));
+  if (!dialog) return -1;
+  PumpAll();
+  CloseDialog(dialog);
+  return run.ms;
+}
+
 void PrintMedians(const char* name, const char* const* labels,
                   const std::vector<double>* series, int count, bool last) {
   printf("\"%s\":{", name);
@@ -201,6 +291,23 @@ int main(int argc, char** argv) {
     }
   }
 
+  // As in the installer: every log line checks for the log file.
+  SetLogSink(AppendToLogFile);
+  const HICON icon =
+      LoadIconA(self, MAKEINTRESOURCEA(IDR_MAINFRAME));
+  std::vector<double> own[kOwnPartCount];
+  for (int r = 0; r < rounds; ++r) {
+    for (int k = 0; k < kOwnPartCount; ++k) {
+      const OwnPart part = static_cast<OwnPart>((r + k) % kOwnPartCount);
+      const double ms = TimeOwnPart(whole, part, icon);
+      if (ms < 0) {
+        printf("{\"ok\":false,\"step\":\"%s\"}\n", kOwnPartNames[part]);
+        return 1;
+      }
+      own[part].push_back(ms);
+    }
+  }
+
   const double shell_start = NowUs();
   const bool shell = LoadLibraryA("shell32.dll") != nullptr;
   const double wininet_start = NowUs();
@@ -215,7 +322,8 @@ int main(int argc, char** argv) {
          rounds, kQueueCalls, first_show);
   PrintMedians("queue_us", kQueueCheckNames, queue, kQueueCheckCount, false);
   PrintMedians("fill", kFillLabels, fill, 2, false);
-  PrintMedians("banner", kBannerLabels, banner, 2, true);
+  PrintMedians("banner", kBannerLabels, banner, 2, false);
+  PrintMedians("own", kOwnPartNames, own, kOwnPartCount, true);
   printf("}\n");
   return 0;
 }

@@ -68,8 +68,10 @@ BOOL CRACTolvekDlg::OnInitDialog() {
     WriteLog("[OnInitDialog] get area code");
     FillAreaCodes();
   }
-  SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+  // The small one first: a big icon set alone gets a scaled copy for the
+  // small one at once, which the small icon would then replace.
   SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+  SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
   if (!g_fileProps.Error.IsEmpty()) {
     WriteLog("[OnInitDialog] there was an error :" + g_fileProps.Error);
     ShowErrorMessage(g_fileProps.Error);

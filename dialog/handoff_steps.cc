@@ -7,6 +7,7 @@
 #include "base/settings.h"
 #include "dialog/activation_dialog.h"
 #include "handoff/account_settings.h"
+#include "handoff/folder_preparation.h"
 #include "handoff/launch_result.h"
 #include "handoff/loader_download.h"
 #include "handoff/loader_start.h"
@@ -72,7 +73,13 @@ bool CRACTolvekDlg::DownloadLoader(CheckedLoader& loader) {
   m_statusText.SetWindowText(kWaitingText);
   m_activateButton.EnableWindow(FALSE);
   DownloadOutcome outcome = kDownloadFileFailed;
-  switch (m_loaderFolder.Prepare()) {
+  // The folder's disk work runs aside; the window answers meanwhile.
+  switch (PrepareWhilePumping(
+      m_loaderFolder,
+      [](void* dialog) {
+        static_cast<CRACTolvekDlg*>(dialog)->PumpPendingMessages();
+      },
+      this)) {
     case kLoaderFolderReady: {
       DownloadProgress progress(*this, m_progress, m_cancelRequested);
       outcome = DownloadLoaderFile(

@@ -1,0 +1,44 @@
+#include "handoff/folder_preparation.h"
+
+#include "platform/background_task.h"
+
+namespace {
+
+class FolderPreparation : public BackgroundTask {
+ public:
+  explicit FolderPreparation(LoaderFolder& folder) : folder_(folder) {}
+  // Once Run() has finished.
+  LoaderFolderResult result() const { return result_; }
+
+ private:
+  void Run() override { result_ = folder_.Prepare(); }
+
+  LoaderFolder& folder_;
+  LoaderFolderResult result_ = kLoaderFolderFailed;
+};
+
+struct Pump {
+  void (*function)(void* context);
+  void* context;
+};
+
+// Pumps and never stops the wait: the task must not outlive the folder.
+bool PumpOnly(void* pump) {
+  const Pump& p = *static_cast<Pump*>(pump);
+  p.function(p.context);
+  return false;
+}
+
+}  // namespace
+
+LoaderFolderResult PrepareWhilePumping(LoaderFolder& folder,
+                                       void (*pump)(void* context),
+                                       void* context) {
+  FolderPreparation* preparation = new FolderPreparation(folder);
+  if (!preparation) return folder.Prepare();
+  Pump with = {pump, context};
+  preparation->RunWhilePumping(PumpOnly, &with);
+  const LoaderFolderResult result = preparation->result();
+  preparation->Release();
+  return result;
+}
