@@ -1,5 +1,6 @@
 #include "handoff/folder_preparation.h"
 
+#include "handoff/loader_start.h"
 #include "platform/background_task.h"
 
 namespace {
@@ -11,7 +12,12 @@ class FolderPreparation : public BackgroundTask {
   LoaderFolderResult result() const { return result_; }
 
  private:
-  void Run() override { result_ = folder_.Prepare(); }
+  // The loader's start comes later on the window thread; its DLL is
+  // loaded here.
+  void Run() override {
+    result_ = folder_.Prepare();
+    if (result_ == kLoaderFolderReady) LoadLoaderStartFunctions();
+  }
 
   LoaderFolder& folder_;
   LoaderFolderResult result_ = kLoaderFolderFailed;

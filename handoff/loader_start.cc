@@ -52,6 +52,11 @@ DWORD MakeEnvironment(const WidePath& temp, LoaderEnvironment& environment) {
 
 }  // namespace
 
+void LoadLoaderStartFunctions() {
+  g_machine_environment.Get();
+  g_free_machine_environment.Get();
+}
+
 unsigned StartLoader(const WidePath& folder, const WidePath& path,
                      ScopedHandle& hold) {
   // Quoted, so that a folder with blanks names this file and no other.

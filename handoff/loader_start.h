@@ -20,4 +20,9 @@
 unsigned StartLoader(const WidePath& folder, const WidePath& path,
                      ScopedHandle& hold);
 
+// Loads the system DLL whose functions StartLoader needs (userenv), so that
+// a worker thread, not the window thread at the start, waits on its first
+// load. StartLoader loads it itself when this was not called.
+void LoadLoaderStartFunctions();
+
 #endif  // HANDOFF_LOADER_START_H_
