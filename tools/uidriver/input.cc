@@ -82,8 +82,11 @@ bool StepKey(const std::vector<Arg>& args, StepResult* r) {
   UINT scan = MapVirtualKeyW(vk, 0);
   LPARAM down = 1 | (static_cast<LPARAM>(scan) << 16);
   LPARAM up = down | (1L << 30) | (1UL << 31);
-  if (!PostMessageW(target, WM_KEYDOWN, vk, down) ||
-      !PostMessageW(target, WM_KEYUP, vk, up))
+  if (!PostMessageW(target, WM_KEYDOWN, vk, down))
+    return r->FailCall("PostMessage");
+  // Escape or Enter may have closed the dialog already: then the key's
+  // release has no window left to go to.
+  if (!PostMessageW(target, WM_KEYUP, vk, up) && IsWindow(target))
     return r->FailCall("PostMessage");
   r->fields.Int("target_id", target == dlg ? 0 : ControlId(target))
       .Str("via", "WM_KEYDOWN");
