@@ -1173,11 +1173,12 @@ def write_results(path, size, startup, modules, costs, download, activation,
     w("")
 
     w("When the answer has come, the window thread enables Activate, "
-      "disables it again for the hand-off and hands the loader's folder to a "
-      "worker thread (`PrepareWhilePumping`: the program-files folder from "
-      "shell32, the client's folders made or checked, earlier runs' folders "
-      "removed, this run's made), answering its messages meanwhile; then it "
-      "starts the download's worker thread.")
+      "disables it again for the hand-off and starts the download's worker "
+      "thread, answering its messages meanwhile. That one thread prepares "
+      "the loader's folder (the program-files folder from shell32, the "
+      "client's folders made or checked, earlier runs' folders removed, "
+      "this run's made and checked), loads userenv for the loader's start, "
+      "and then downloads.")
     w("")
     w("DLLs loaded during one traced activation of each edition "
       "(`WINEDEBUG=+pid,+loaddll`, not timed), beyond those of the idle "

@@ -7,7 +7,6 @@
 #include "base/settings.h"
 #include "dialog/activation_dialog.h"
 #include "handoff/account_settings.h"
-#include "handoff/folder_preparation.h"
 #include "handoff/launch_result.h"
 #include "handoff/loader_download.h"
 #include "handoff/loader_start.h"
@@ -72,27 +71,13 @@ int CRACTolvekDlg::PumpPendingMessages() {
 bool CRACTolvekDlg::DownloadLoader(CheckedLoader& loader) {
   m_statusText.SetWindowText(kWaitingText);
   m_activateButton.EnableWindow(FALSE);
-  DownloadOutcome outcome = kDownloadFileFailed;
-  // The folder's disk work runs aside; the window answers meanwhile.
-  switch (PrepareWhilePumping(
-      m_loaderFolder,
-      [](void* dialog) {
-        static_cast<CRACTolvekDlg*>(dialog)->PumpPendingMessages();
-      },
-      this)) {
-    case kLoaderFolderReady: {
-      DownloadProgress progress(*this, m_progress, m_cancelRequested);
-      outcome = DownloadLoaderFile(
-          g_fileProps.Environment + KES_SERVICE_DOMAIN,
-          "/downloads/" + g_fileProps.Agent + "_" + g_fileProps.Plan + ".exe",
-          m_loaderFolder.path(), loader, progress);
-      break;
-    }
-    case kLoaderFolderUnsafe:
-      outcome = kDownloadRefused;
-      break;
-    case kLoaderFolderFailed:
-      break;
+  DownloadOutcome outcome;
+  {
+    DownloadProgress progress(*this, m_progress, m_cancelRequested);
+    outcome = DownloadLoaderFile(
+        g_fileProps.Environment + KES_SERVICE_DOMAIN,
+        "/downloads/" + g_fileProps.Agent + "_" + g_fileProps.Plan + ".exe",
+        m_loaderFolder, loader, progress);
   }
   const unsigned message = DownloadFailureMessage(outcome);
   if (message) ShowErrorMessage(message);

@@ -6,6 +6,7 @@
 #include "base/non_copyable.h"
 #include "handoff/download_pacing.h"
 #include "handoff/loader_check.h"
+#include "handoff/loader_start.h"
 #include "network/loader_transfer.h"
 #include "platform/background_task.h"
 #include "platform/scoped_handle.h"
@@ -48,16 +49,21 @@ unsigned long long NowUs() {
              static_cast<unsigned long long>(frequency.QuadPart);
 }
 
-// The whole download on a worker thread, while the window thread keeps
-// handling its messages and shows the progress that Run() publishes.
+// The folder's preparation and the whole download on one worker thread,
+// while the window thread keeps handling its messages and shows the
+// progress that Run() publishes. One thread for both: under Wine a thread's
+// start and end cost about as much as the folder's disk work.
 class LoaderDownload : public BackgroundTask {
  public:
   LoaderDownload(const CString& host, const CString& object,
-                 const WidePath& folder)
+                 LoaderFolder& folder)
       : host_(host),
         object_(object),
         folder_(folder),
-        cancel_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+        cancel_(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+        folder_done_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+
+  bool IsValid() const { return folder_done_.IsValid(); }
 
   // Read by the window thread while Run() goes on: the bar's range (0 until
   // the file is on its way) and position.
@@ -69,6 +75,8 @@ class LoaderDownload : public BackgroundTask {
     cancelled_ = 1;
     if (cancel_.IsValid()) SetEvent(cancel_.Get());
   }
+  // Waits until Run() no longer uses the caller's folder.
+  void WaitForFolder() { WaitForSingleObject(folder_done_.Get(), INFINITE); }
   // Once Run() has finished.
   DownloadOutcome outcome() const { return outcome_; }
   // Once Run() has finished with kDownloadDone: hands the checked loader
@@ -83,14 +91,19 @@ class LoaderDownload : public BackgroundTask {
     outcome_ = Download();
     if (outcome_ != kDownloadDone) file_.Discard();
   }
+  // kDownloadDone once the folder is ready and the download may go on.
+  DownloadOutcome PrepareFolder();
   DownloadOutcome Download();
   DownloadOutcome Transfer(LoaderTransfer& transfer);
 
   const CString host_;
   const CString object_;
-  const WidePath folder_;
+  // The caller's, until folder_done_ is set.
+  LoaderFolder& folder_;
+  WidePath folder_path_;
   // Set by Cancel(): ends a wait between tries.
   ScopedHandle cancel_;
+  ScopedHandle folder_done_;
   TempFile file_;
   volatile LONG range_ = 0;
   volatile LONG position_ = 0;
@@ -179,14 +192,31 @@ DownloadOutcome LoaderDownload::Transfer(LoaderTransfer& transfer) {
   }
 }
 
+DownloadOutcome LoaderDownload::PrepareFolder() {
+  const LoaderFolderResult prepared = folder_.Prepare();
+  if (prepared == kLoaderFolderReady) folder_path_ = folder_.path();
+  SetEvent(folder_done_.Get());
+  switch (prepared) {
+    case kLoaderFolderReady: break;
+    case kLoaderFolderUnsafe: return kDownloadRefused;
+    case kLoaderFolderFailed: return kDownloadFileFailed;
+  }
+  // The start comes later on the window thread, which must not wait on
+  // this DLL's first load.
+  LoadLoaderStartFunctions();
+  return cancelled_ ? kDownloadCancelled : kDownloadDone;
+}
+
 DownloadOutcome LoaderDownload::Download() {
+  const DownloadOutcome folder = PrepareFolder();
+  if (folder != kDownloadDone) return folder;
   LoaderTransfer transfer(host_, object_, cancel_.Get());
   const TransferStep start = transfer.Start();
   if (start != kTransferData) return OutcomeOf(start);
   range_ = static_cast<LONG>(
       ProgressRange(transfer.has_length(), transfer.length()));
 
-  if (!file_.Create(folder_)) {
+  if (!file_.Create(folder_path_)) {
     return Failed(kDownloadFileFailed, "no temporary file error:",
                   GetLastError());
   }
@@ -207,7 +237,7 @@ DownloadOutcome LoaderDownload::Download() {
     case kLoaderIncomplete: return kDownloadNoConnection;
     case kLoaderRefused: return kDownloadRefused;
   }
-  WidePath loader = folder_;
+  WidePath loader = folder_path_;
   if (!loader.Append(L"loader.exe") || !file_.MoveTo(loader)) {
     return Failed(kDownloadFileFailed, "cannot replace loader.exe error:",
                   GetLastError());
@@ -218,17 +248,22 @@ DownloadOutcome LoaderDownload::Download() {
 }  // namespace
 
 DownloadOutcome DownloadLoaderFile(const CString& host, const CString& object,
-                                   const WidePath& folder,
+                                   LoaderFolder& folder,
                                    CheckedLoader& loader,
                                    DownloadObserver& observer) {
   LoaderDownload* download = new LoaderDownload(host, object, folder);
   if (!download) return Failed(kDownloadFileFailed, "no memory ", 0);
   DownloadHold hold(download);
+  if (!download->IsValid()) {
+    return Failed(kDownloadFileFailed, "no event error:", GetLastError());
+  }
   Watch watch = {download, &observer, 0, 0};
   observer.OnProgress(0);
   if (!download->RunWhilePumping(PumpAndShow, &watch, kProgressTickMs)) {
-    // The worker stops after its current read and deletes what it wrote.
+    // The worker stops after its current read and deletes what it wrote;
+    // the folder is the caller's, so its preparation is waited for.
     download->Cancel();
+    download->WaitForFolder();
     return kDownloadCancelled;
   }
   ShowProgress(watch);

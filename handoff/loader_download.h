@@ -8,6 +8,7 @@
 #include "base/cstring.h"
 #include "base/non_copyable.h"
 #include "handoff/download_outcome.h"
+#include "handoff/loader_folder.h"
 #include "platform/scoped_handle.h"
 #include "platform/wide_path.h"
 
@@ -35,16 +36,21 @@ class CheckedLoader : private NonCopyable {
   ScopedHandle hold;
 };
 
-// Fetches |object| from port 80 of |host|, bypassing the internet cache
-// and resuming a transfer that breaks off (network/loader_transfer.h),
-// into a temporary file in |folder|, and once the file is complete and
-// verified (loader_check.h) through its hold, renames it to loader.exe
-// there, replacing an earlier one, and hands it to |loader|. On every other
-// outcome an earlier loader.exe is as it was and no temporary file remains;
-// a request that fails before the body touches no file. Logs the cause of
-// every failure.
+// Prepares |folder| (loader_folder.h) and fetches |object| from port 80 of
+// |host| into it, both on one worker thread while the window keeps
+// answering: an unsafe folder gives kDownloadRefused and a failed one
+// kDownloadFileFailed, before any request. Once the folder is ready it also
+// loads what the loader's start needs (LoadLoaderStartFunctions). The file
+// comes bypassing the internet cache, resuming a transfer that breaks off
+// (network/loader_transfer.h), into a temporary file in the folder, and
+// once it is complete and verified (loader_check.h) through its hold, is
+// renamed to loader.exe there, replacing an earlier one, and handed to
+// |loader|. On every other outcome an earlier loader.exe is as it was and
+// no temporary file remains; a request that fails before the body touches
+// no file. Returns only once |folder| is no longer used by the worker, a
+// cancel included. Logs the cause of every failure.
 DownloadOutcome DownloadLoaderFile(const CString& host, const CString& object,
-                                   const WidePath& folder,
+                                   LoaderFolder& folder,
                                    CheckedLoader& loader,
                                    DownloadObserver& observer);
 

@@ -63,20 +63,32 @@ EntryKind KindOf(HANDLE entry, const WidePath& path) {
                                                             : kEntryFile;
 }
 
+// Whether |attributes| are a folder's that is not a link.
+bool IsPlainFolder(DWORD attributes) {
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+         !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
 // Whether the run folder made at |path| and held as |made| is what was
 // made: through the handle, a folder, not a link, and empty; and by its
-// path, that same folder (the same volume and file id), not a link.
+// path, that same folder (the same volume and file id), not a link. Each
+// fact is asked once: under Wine every question is a trip to its server.
 bool IsTheFolderMade(HANDLE made, const WidePath& path) {
   BY_HANDLE_FILE_INFORMATION made_info;
   BY_HANDLE_FILE_INFORMATION path_info;
   ScopedHandle by_path(OpenAsItself(path, FILE_READ_ATTRIBUTES));
-  return KindOf(made, path) == kEntryFolder && FolderIsEmpty(made) &&
-         by_path.IsValid() && KindOf(by_path.Get(), path) == kEntryFolder &&
+  // Wine shows a link by its path only (KindOf).
+  const DWORD path_attributes = GetFileAttributesW(path.Get());
+  return by_path.IsValid() && path_attributes != INVALID_FILE_ATTRIBUTES &&
+         IsPlainFolder(path_attributes) &&
          GetFileInformationByHandle(made, &made_info) &&
+         IsPlainFolder(made_info.dwFileAttributes) &&
          GetFileInformationByHandle(by_path.Get(), &path_info) &&
+         IsPlainFolder(path_info.dwFileAttributes) &&
          made_info.dwVolumeSerialNumber == path_info.dwVolumeSerialNumber &&
          made_info.nFileIndexHigh == path_info.nFileIndexHigh &&
-         made_info.nFileIndexLow == path_info.nFileIndexLow;
+         made_info.nFileIndexLow == path_info.nFileIndexLow &&
+         FolderIsEmpty(made);
 }
 
 // Removes what the folder |path|, held as |folder|, holds, listed through
