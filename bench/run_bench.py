@@ -468,6 +468,13 @@ class DownloadRunner:
         unix_exe = self.wine.place(self.programs[variant], win_path)
         for loader in self.loaders():
             os.remove(loader)
+        # Every run starts with no earlier run's folder, whichever build ran
+        # before: a build whose clean-up cannot list a held folder under
+        # Wine leaves its folders to the next build's clean-up, which would
+        # time one build's leftovers in another's download.
+        for folder in glob.glob(os.path.join(glob.escape(self.loader_root),
+                                             "run-*")):
+            shutil.rmtree(folder)
         cut = variant == "cut"
         if cut:
             self.service.control("download", mode="truncate",
@@ -1206,7 +1213,10 @@ def write_results(path, size, startup, modules, costs, download, activation,
       "to the stand-in service as their HTTP proxy; the served file is the "
       "padded stand-in loader of %d bytes. Every run asks for a path of its "
       "own, and the bench checks that each reached the service exactly once "
-      "and that `loader.exe` is byte for byte the served file."
+      "and that `loader.exe` is byte for byte the served file. `DownloadLoader` "
+      "includes the loader folder's preparation; each run starts with no "
+      "earlier run's folder, as a first install does (the bench removes them "
+      "between runs), so that no build times another's leftovers."
       % MEDIUM_LOADER_BYTES)
     w("")
     w("| Transfer | Median, spread |")

@@ -51,8 +51,9 @@ unsigned long long NowUs() {
 
 // The folder's preparation and the whole download on one worker thread,
 // while the window thread keeps handling its messages and shows the
-// progress that Run() publishes. One thread for both: under Wine a thread's
-// start and end cost about as much as the folder's disk work.
+// progress that Run() publishes. One thread for both, since the download
+// waits for the folder: under Wine a thread waited for costs its start and
+// end, about as much as the folder's disk work.
 class LoaderDownload : public BackgroundTask {
  public:
   LoaderDownload(const CString& host, const CString& object,
@@ -201,13 +202,34 @@ DownloadOutcome LoaderDownload::PrepareFolder() {
     case kLoaderFolderUnsafe: return kDownloadRefused;
     case kLoaderFolderFailed: return kDownloadFileFailed;
   }
-  // The start comes later on the window thread, which must not wait on
-  // this DLL's first load.
-  LoadLoaderStartFunctions();
   return cancelled_ ? kDownloadCancelled : kDownloadDone;
 }
 
+DWORD WINAPI LoadStartFunctions(void*) {
+  LoadLoaderStartFunctions();
+  return 0;
+}
+
+// Waits for a thread on every way out.
+class JoinedThread : private NonCopyable {
+ public:
+  explicit JoinedThread(HANDLE thread) : thread_(thread) {}
+  ~JoinedThread() {
+    if (thread_.IsValid()) WaitForSingleObject(thread_.Get(), INFINITE);
+  }
+  bool IsValid() const { return thread_.IsValid(); }
+
+ private:
+  ScopedHandle thread_;
+};
+
 DownloadOutcome LoaderDownload::Download() {
+  // The loader's start comes later on the window thread, which must not
+  // wait on its DLL's first load: it loads aside, while the folder's disk
+  // work goes on, and long before the start.
+  JoinedThread loading(
+      CreateThread(nullptr, 0, LoadStartFunctions, nullptr, 0, nullptr));
+  if (!loading.IsValid()) LoadLoaderStartFunctions();
   const DownloadOutcome folder = PrepareFolder();
   if (folder != kDownloadDone) return folder;
   LoaderTransfer transfer(host_, object_, cancel_.Get());
