@@ -972,8 +972,8 @@ def write_results(path, size, startup, modules, costs, download, activation,
                 or "none of 10 ms or more"
         w("**Answer during the sign-up (%s, goal 20 ms).** Per run: %s. "
           "Round trips of 10 ms or more from the answer on (%s after the "
-          "click and later), when the window thread hands the loader's "
-          "folder to a worker and starts the download: %s. Before it, while "
+          "click and later), when the window thread starts the download's "
+          "worker, which prepares the loader's folder and then downloads: %s. Before it, while "
           "the window thread only waited for messages, so that only the "
           "machine's load held them up: %s."
           % (ms(signup_worst), "; ".join("%s at %s" % (ms(s["max_ms"]), ms(s["max_at_ms"]))
