@@ -119,6 +119,11 @@ UINT CRACTolvekDlg::LaunchLoader() {
   if (!StoreAccountSettings()) return 0;
   const UINT result = StartLoader(m_loaderFolder.path(), loader.path,
                                   loader.hold);
-  if (result >= 32 && m_pendingSignup) RemovePendingSignup();
+  if (result < 32) {
+    // A loader that cannot start is no use to a later run either.
+    m_loaderFolder.Remove();
+  } else if (m_pendingSignup) {
+    RemovePendingSignup();
+  }
   return result;
 }

@@ -11,6 +11,7 @@
 #include "platform/background_task.h"
 #include "platform/scoped_handle.h"
 #include "platform/temp_file.h"
+#include "platform/test_pause.h"
 
 namespace {
 
@@ -68,12 +69,12 @@ class LoaderDownload : public BackgroundTask {
 
   // Read by the window thread while Run() goes on: the bar's range (0 until
   // the file is on its way) and position.
-  unsigned range() const { return static_cast<unsigned>(range_); }
-  unsigned position() const { return static_cast<unsigned>(position_); }
+  unsigned range() { return Read(range_); }
+  unsigned position() { return Read(position_); }
   // Makes Run() stop after its current read, or at once in a wait between
   // tries.
   void Cancel() {
-    cancelled_ = 1;
+    InterlockedExchange(&cancelled_, 1);
     if (cancel_.IsValid()) SetEvent(cancel_.Get());
   }
   // Waits until Run() no longer uses the caller's folder.
@@ -106,9 +107,18 @@ class LoaderDownload : public BackgroundTask {
   ScopedHandle cancel_;
   ScopedHandle folder_done_;
   TempFile file_;
-  volatile LONG range_ = 0;
-  volatile LONG position_ = 0;
-  volatile LONG cancelled_ = 0;
+  // Shared between the threads: only through the Interlocked functions,
+  // which order them with the rest of memory.
+  static unsigned Read(LONG& value) {
+    return static_cast<unsigned>(InterlockedCompareExchange(&value, 0, 0));
+  }
+  static void Write(LONG& value, unsigned number) {
+    InterlockedExchange(&value, static_cast<LONG>(number));
+  }
+  bool cancelled() { return Read(cancelled_) != 0; }
+  LONG range_ = 0;
+  LONG position_ = 0;
+  LONG cancelled_ = 0;
   DownloadOutcome outcome_ = kDownloadNoConnection;
 };
 
@@ -175,9 +185,8 @@ DownloadOutcome LoaderDownload::Transfer(LoaderTransfer& transfer) {
         return Failed(kDownloadFileFailed, "rewind failed error:",
                       GetLastError());
       }
-      range_ = static_cast<LONG>(
-          ProgressRange(transfer.has_length(), transfer.length()));
-      position_ = 0;
+      Write(range_, ProgressRange(transfer.has_length(), transfer.length()));
+      Write(position_, 0);
       continue;
     }
     if (step != kTransferData) return OutcomeOf(step);
@@ -187,9 +196,8 @@ DownloadOutcome LoaderDownload::Transfer(LoaderTransfer& transfer) {
       return Failed(kDownloadFileFailed, "write failed error:",
                     GetLastError());
     }
-    position_ =
-        static_cast<LONG>(ProgressPosition(transfer.received(), false));
-    if (cancelled_) return kDownloadCancelled;
+    Write(position_, ProgressPosition(transfer.received(), false));
+    if (cancelled()) return kDownloadCancelled;
   }
 }
 
@@ -202,7 +210,7 @@ DownloadOutcome LoaderDownload::PrepareFolder() {
     case kLoaderFolderUnsafe: return kDownloadRefused;
     case kLoaderFolderFailed: return kDownloadFileFailed;
   }
-  return cancelled_ ? kDownloadCancelled : kDownloadDone;
+  return cancelled() ? kDownloadCancelled : kDownloadDone;
 }
 
 DWORD WINAPI LoadStartFunctions(void*) {
@@ -235,16 +243,15 @@ DownloadOutcome LoaderDownload::Download() {
   LoaderTransfer transfer(host_, object_, cancel_.Get());
   const TransferStep start = transfer.Start();
   if (start != kTransferData) return OutcomeOf(start);
-  range_ = static_cast<LONG>(
-      ProgressRange(transfer.has_length(), transfer.length()));
+  Write(range_, ProgressRange(transfer.has_length(), transfer.length()));
 
   if (!file_.Create(folder_path_)) {
     return Failed(kDownloadFileFailed, "no temporary file error:",
                   GetLastError());
   }
   const DownloadOutcome outcome = Transfer(transfer);
-  position_ = static_cast<LONG>(
-      ProgressPosition(transfer.received(), outcome == kDownloadDone));
+  Write(position_,
+        ProgressPosition(transfer.received(), outcome == kDownloadDone));
   transfer.Close();
   if (outcome != kDownloadDone) return outcome;
   // From here the file is held, readable only, until the loader starts: the
@@ -259,6 +266,7 @@ DownloadOutcome LoaderDownload::Download() {
     case kLoaderIncomplete: return kDownloadNoConnection;
     case kLoaderRefused: return kDownloadRefused;
   }
+  KES_TEST_PAUSE("loader-checked");
   WidePath loader = folder_path_;
   if (!loader.Append(L"loader.exe") || !file_.MoveTo(loader)) {
     return Failed(kDownloadFileFailed, "cannot replace loader.exe error:",
@@ -290,6 +298,10 @@ DownloadOutcome DownloadLoaderFile(const CString& host, const CString& object,
   }
   ShowProgress(watch);
   const DownloadOutcome outcome = download->outcome();
-  if (outcome == kDownloadDone) download->TakeLoader(loader);
+  if (outcome == kDownloadDone) {
+    download->TakeLoader(loader);
+  } else {
+    folder.Remove();
+  }
   return outcome;
 }

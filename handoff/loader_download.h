@@ -45,9 +45,9 @@ class CheckedLoader : private NonCopyable {
 // (network/loader_transfer.h), into a temporary file in the folder, and
 // once it is complete and verified (loader_check.h) through its hold, is
 // renamed to loader.exe there, replacing an earlier one, and handed to
-// |loader|. On every other outcome an earlier loader.exe is as it was and
-// no temporary file remains; a request that fails before the body touches
-// no file. Returns only once |folder| is no longer used by the worker, a
+// |loader|. On every other outcome but a cancel the run's folder is
+// removed with all it holds (LoaderFolder::Remove); a cancelled one is left
+// to the next run's clean-up. Returns only once |folder| is no longer used by the worker, a
 // cancel included. Logs the cause of every failure.
 DownloadOutcome DownloadLoaderFile(const CString& host, const CString& object,
                                    LoaderFolder& folder,

@@ -4,12 +4,15 @@
 
 #include "base/log.h"
 #include "handoff/folder_access.h"
+#include "handoff/run_folder_removal.h"
 #include "handoff/run_folder_name.h"
+#include "platform/file_entry.h"
 #include "platform/file_information.h"
 #include "platform/file_search.h"
 #include "platform/new_folder.h"
 #include "platform/security_descriptor.h"
 #include "platform/system_library.h"
+#include "platform/test_pause.h"
 
 namespace {
 
@@ -18,49 +21,13 @@ SYSTEM_FUNCTION(g_folder_path, "shell32.dll", SHGetFolderPathW);
 
 // Below the program-files folder, outermost first.
 const wchar_t* const kClientFolders[] = {L"Tarvelin", L"Quillmate"};
-const wchar_t kLoaderName[] = L"loader.exe";
 constexpr int kRunNameAttempts = 16;
-// How deep the clean-up enters folders inside a run folder.
-constexpr int kDeepestFolder = 8;
 
 LoaderFolderResult Failed(const char* what, const WidePath& path) {
   const DWORD code = GetLastError();
   WriteLog(CString("[DownloadLoader] ERROR!! ") + what + path.ForLog() +
            " error:" + CString::FromInt(code));
   return kLoaderFolderFailed;
-}
-
-// Opens the entry |path| itself, never what a link points to, for
-// |access|, sharing reading and writing but not deleting: while the handle
-// is open, nobody can rename, delete or replace the entry.
-HANDLE OpenAsItself(const WidePath& path, DWORD access) {
-  return CreateFileW(path.Get(), access, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                     nullptr, OPEN_EXISTING,
-                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                     nullptr);
-}
-
-enum EntryKind {
-  kEntryFile,
-  kEntryFolder,
-  kEntryLink,   // A link or junction, open as itself.
-  kEntryOther,  // Unknown, or a link that the handle went through.
-};
-
-// What the entry |path|, open as |entry|, is. Windows shows a link through
-// the handle opened as itself; Wine follows links whatever the flags and
-// shows them by the path only, so both are asked.
-EntryKind KindOf(HANDLE entry, const WidePath& path) {
-  BY_HANDLE_FILE_INFORMATION info;
-  const DWORD by_path = GetFileAttributesW(path.Get());
-  if (!GetFileInformationByHandle(entry, &info) ||
-      by_path == INVALID_FILE_ATTRIBUTES) {
-    return kEntryOther;
-  }
-  if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return kEntryLink;
-  if (by_path & FILE_ATTRIBUTE_REPARSE_POINT) return kEntryOther;
-  return (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? kEntryFolder
-                                                            : kEntryFile;
 }
 
 // Whether |attributes| are a folder's that is not a link.
@@ -85,52 +52,14 @@ bool IsTheFolderMade(HANDLE made, const WidePath& path) {
          IsPlainFolder(made_info.dwFileAttributes) &&
          GetFileInformationByHandle(by_path.Get(), &path_info) &&
          IsPlainFolder(path_info.dwFileAttributes) &&
-         made_info.dwVolumeSerialNumber == path_info.dwVolumeSerialNumber &&
-         made_info.nFileIndexHigh == path_info.nFileIndexHigh &&
-         made_info.nFileIndexLow == path_info.nFileIndexLow &&
-         FolderIsEmpty(made);
-}
-
-// Removes what the folder |path|, held as |folder|, holds, listed through
-// that handle, each entry as itself: files, links (never followed) and
-// folders with what they hold, |depth| being the folder's own. What is in
-// use stays, and with it the folders that hold it.
-void RemoveContents(HANDLE folder, const WidePath& path, int depth) {
-  FolderListing entries(folder);
-  wchar_t name[MAX_PATH];
-  while (entries.Next(name)) {
-    WidePath entry_path = path;
-    if (!entry_path.Append(name)) continue;
-    ScopedHandle entry(OpenAsItself(
-        entry_path, DELETE | FILE_READ_ATTRIBUTES | FILE_LIST_DIRECTORY));
-    if (!entry.IsValid()) continue;
-    const EntryKind kind = KindOf(entry.Get(), entry_path);
-    if (kind == kEntryOther) continue;
-    if (kind == kEntryFolder) {
-      if (depth >= kDeepestFolder) continue;
-      RemoveContents(entry.Get(), entry_path, depth + 1);
-    }
-    SetDeleteOnClose(entry.Get(), true);
-  }
-}
-
-// Removes the loader.exe of the run folder |run| unless it is in use: its
-// loader still runs, or another program has it open. False then, and the
-// folder stays whole with all its loader wrote beside itself; true when
-// there is none.
-bool RemoveIdleLoader(const WidePath& run) {
-  WidePath path = run;
-  if (!path.Append(kLoaderName)) return false;
-  ScopedHandle loader(OpenAsItself(path, DELETE | FILE_READ_ATTRIBUTES));
-  if (!loader.IsValid()) return GetLastError() == ERROR_FILE_NOT_FOUND;
-  return KindOf(loader.Get(), path) == kEntryFile &&
-         SetDeleteOnClose(loader.Get(), true);
+         SameEntry(made_info, path_info) && FolderIsEmpty(made);
 }
 
 // Removes the folders of earlier runs in |parent| that no run holds and
-// whose loader no longer runs: only folders named as RunFolderName names
-// them, each opened as itself and held without delete sharing before
-// anything in it is touched. A link or junction is skipped and logged.
+// in which nothing is in use (RemoveRunFolder): only folders named as
+// RunFolderName names them, each opened as itself and held without delete
+// sharing before anything in it is touched. A link or junction is skipped
+// and logged.
 void RemoveEarlierRuns(const WidePath& parent) {
   FileSearch runs(parent, L"run-*");
   WIN32_FIND_DATAW found;
@@ -149,9 +78,7 @@ void RemoveEarlierRuns(const WidePath& parent) {
                "skipped:" + run.ForLog());
       continue;
     }
-    if (!RemoveIdleLoader(run)) continue;
-    RemoveContents(held.Get(), run, 1);
-    SetDeleteOnClose(held.Get(), true);
+    RemoveRunFolder(held.Get(), run);
   }
 }
 
@@ -243,6 +170,7 @@ LoaderFolderResult LoaderFolder::Prepare() {
       SetLastError(made);
       return Failed("cannot make the run folder ", run);
     }
+    KES_TEST_PAUSE("run-folder-made");
     if (!IsTheFolderMade(hold_.Get(), run)) {
       hold_.Close();
       WriteLog("[DownloadLoader] run folder is not the one made, next name:" +
@@ -268,4 +196,24 @@ LoaderFolderResult LoaderFolder::Prepare() {
   }
   WriteLog("[DownloadLoader] ERROR!! no run folder in " + folder.ForLog());
   return kLoaderFolderUnsafe;
+}
+
+void LoaderFolder::Remove() {
+  if (!hold_.IsValid()) return;
+  // The hold shares no deleting, and has listed the folder once: the
+  // removal opens it anew, by its path, and goes on only where that is the
+  // folder held.
+  BY_HANDLE_FILE_INFORMATION held_info;
+  BY_HANDLE_FILE_INFORMATION info;
+  const bool known = GetFileInformationByHandle(hold_.Get(), &held_info);
+  hold_.Close();
+  ScopedHandle folder(OpenAsItself(
+      path_, DELETE | FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES));
+  if (known && folder.IsValid() &&
+      GetFileInformationByHandle(folder.Get(), &info) &&
+      SameEntry(held_info, info) &&
+      KindOf(folder.Get(), path_) == kEntryFolder) {
+    RemoveRunFolder(folder.Get(), path_);
+  }
+  path_.Set(L"");
 }

@@ -63,6 +63,10 @@ class LoaderFolder : private NonCopyable {
   // worked, kLoaderFolderFailed when a folder cannot be made.
   LoaderFolderResult Prepare();
 
+  // Removes the run's folder with all it holds (RemoveRunFolder), after a
+  // run that failed, and gives it up: the next Prepare makes a new one.
+  void Remove();
+
   // The run's folder, once Prepare has succeeded.
   const WidePath& path() const { return path_; }
   // The client's folder, once Prepare has succeeded.

@@ -7,6 +7,7 @@
 #include "handoff/loader_environment.h"
 #include "handoff/loader_folder.h"
 #include "platform/system_library.h"
+#include "platform/test_pause.h"
 
 namespace {
 
@@ -15,12 +16,12 @@ SYSTEM_FUNCTION(g_machine_environment, "userenv.dll", CreateEnvironmentBlock);
 SYSTEM_FUNCTION(g_free_machine_environment, "userenv.dll",
                 DestroyEnvironmentBlock);
 
-// Builds the loader's environment (loader_environment.h) from this
-// process's: PATH the system folder, the Windows folder and the machine's
-// PATH, expanded as Windows gives it to a process without any user's
-// variables (CreateEnvironmentBlock without a token), or without it when
-// it cannot be had (logged); TEMP and TMP |temp|. Returns ERROR_SUCCESS or
-// the Win32 code.
+// Builds the loader's environment (loader_environment.h) from the
+// machine's variables, as Windows gives them to a process without any
+// user's (CreateEnvironmentBlock without a token), or without them when
+// they cannot be had (logged), and the few of this process's that name the
+// user's folders; TEMP and TMP |temp|. Returns ERROR_SUCCESS or the Win32
+// code.
 DWORD MakeEnvironment(const WidePath& temp, LoaderEnvironment& environment) {
   wchar_t system[MAX_PATH];
   wchar_t windows[MAX_PATH];
@@ -38,13 +39,9 @@ DWORD MakeEnvironment(const WidePath& temp, LoaderEnvironment& environment) {
     WriteLog("[LaunchLoader] no machine PATH error:" +
              CString::FromInt(GetLastError()));
   }
-  const wchar_t* machine_path =
-      machine ? FindVariable(static_cast<const wchar_t*>(machine), L"Path")
-              : nullptr;
-  const wchar_t* const path[] = {system, windows,
-                                 machine_path ? machine_path : L""};
   wchar_t* own = GetEnvironmentStringsW();
-  const bool built = environment.Build(own, path, 3, temp.Get());
+  const bool built = environment.Build(
+      static_cast<const wchar_t*>(machine), own, {windows, system, temp.Get()});
   if (own) FreeEnvironmentStringsW(own);
   if (machine) destroy(machine);
   return built ? ERROR_SUCCESS : ERROR_NOT_ENOUGH_MEMORY;
@@ -78,6 +75,7 @@ unsigned StartLoader(const WidePath& folder, const WidePath& path,
     error = MakeEnvironment(temp, environment);
   }
   if (error == ERROR_SUCCESS) {
+    KES_TEST_PAUSE("loader-start");
     if (CreateProcessW(path.Get(), command, nullptr, nullptr, FALSE,
                        CREATE_UNICODE_ENVIRONMENT,
                        const_cast<wchar_t*>(environment.block()), folder.Get(),

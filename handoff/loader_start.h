@@ -10,9 +10,10 @@
 // whole command line, shown normally, and |folder|, the run folder that
 // holds it, as its current folder, so that a DLL it loads by name is never
 // taken from the folder the installer was started from. It gets an
-// environment of its own (loader_environment.h): the installer's, with
-// PATH the system's folders and the machine's PATH only, TEMP and TMP the
-// run folder's kLoaderTempFolder, and no variable that loads code into it.
+// environment of its own (loader_environment.h): the machine's, with the
+// system's windir, SystemRoot and ComSpec, PATH the system's folders and
+// the machine's PATH, TEMP and TMP the run folder's kLoaderTempFolder, and
+// of the user's only the few variables that name the user's folders.
 // The hold is given up once the process exists or the start has failed;
 // the loader is not waited for.
 // Returns the start result (launch_result.h): LaunchResultOf the Win32

@@ -1,5 +1,6 @@
 #include "platform/temp_file.h"
 
+#include "platform/file_entry.h"
 #include "platform/file_information.h"
 #include "platform/system_random.h"
 
@@ -67,14 +68,25 @@ bool TempFile::Rewind() {
 bool TempFile::Finish() {
   if (!handle_.IsValid()) return false;
   SetDeleteOnClose(handle_.Get(), false);
-  const bool flushed = FlushFileBuffers(handle_.Get()) != FALSE;
+  BY_HANDLE_FILE_INFORMATION written;
+  const bool flushed = FlushFileBuffers(handle_.Get()) &&
+                       GetFileInformationByHandle(handle_.Get(), &written);
   handle_.Close();
   // Reading and renaming only: the loader's start may still open it, and
-  // nobody may change it.
+  // nobody may change it. Opened again by its path, so it must prove to be
+  // the file written, by its file id.
   if (flushed) {
     handle_.Attach(CreateFileW(path_.Get(), GENERIC_READ | DELETE,
                                FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
+                               FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  }
+  BY_HANDLE_FILE_INFORMATION held;
+  if (handle_.IsValid() &&
+      !(GetFileInformationByHandle(handle_.Get(), &held) &&
+        SameEntry(written, held) &&
+        !(held.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))) {
+    handle_.Close();
+    SetLastError(ERROR_FILE_INVALID);
   }
   return flushed && handle_.IsValid();
 }

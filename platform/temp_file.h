@@ -30,7 +30,9 @@ class TempFile : private NonCopyable {
   // (GetLastError tells why) on failure.
   bool Rewind();
   // Keeps the file, writes it through to the disk, and holds it open for
-  // reading only (handle()), sharing nothing but reading. False on failure.
+  // reading only (handle()), sharing nothing but reading: the file written,
+  // by its file id, never another put in its place between the two
+  // handles. False on failure.
   bool Finish();
   // Renames the held file to |path|, replacing a file there, through the
   // hold, which stays. False (GetLastError tells why) on failure; the

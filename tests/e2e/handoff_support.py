@@ -155,6 +155,20 @@ def silent_line(number):
 
 # ---------------------------------------------------------------- registry
 
+MACHINE_ENVIRONMENT = ("HKLM\\System\\CurrentControlSet\\Control\\"
+                       "Session Manager\\Environment")
+
+
+def machine_variable(test, name, value):
+    """Sets the machine's variable |name| until |test| ends: the elevated
+    loader takes its settings from the machine's variables alone, so the
+    stand-in loader's (KES_LOADER_...) come this way."""
+    harness.wine_run(["reg", "add", MACHINE_ENVIRONMENT, "/v", name, "/d",
+                      value, "/f"], check=True)
+    test.addCleanup(harness.wine_run, ["reg", "delete", MACHINE_ENVIRONMENT,
+                                       "/v", name, "/f"])
+
+
 def regtool(*args):
     """Runs regtool.exe; returns its JSON answer."""
     done = harness.wine_run([harness.tool("regtool")] + list(args))

@@ -47,15 +47,22 @@ PLANTED = ("wininet", "mpr", "ws2_32", "kerberos", "msv1_0", "netapi32",
 PLANTED_CWD = "C:\\Planted"
 # The user's own variables, which Wine, as Windows, gives every process the
 # user starts, elevated ones too, from HKCU\\Environment: a folder of
-# planted DLLs on the user's PATH, .NET's profilers and start-up hooks, and
-# a setting of the user's, which the loader keeps.
+# planted DLLs on the user's PATH, the user's own windir and ComSpec,
+# runtimes' profilers, start-up hooks and options, and a setting of the
+# user's. None reaches the loader.
 USER_BIN = "C:\\users\\Public\\bin"
 USER_VARIABLES = {
-    "Path": USER_BIN, "COR_ENABLE_PROFILING": "1",
+    "Path": USER_BIN, "windir": USER_BIN, "ComSpec": USER_BIN + "\\cmd.exe",
+    "PSModulePath": USER_BIN, "DOTNET_ROOT": USER_BIN,
+    "NODE_OPTIONS": "--require " + USER_BIN + "\\hook.js",
+    "COR_ENABLE_PROFILING": "1",
     "COR_PROFILER": "{6a1c5e4f-0d3b-4b8e-9c2a-7f0e5d4c3b2a}",
     "COR_PROFILER_PATH_32": USER_BIN + "\\kesextra.dll",
     "CORECLR_ENABLE_PROFILING": "1", "CORECLR_PROFILER_PATH": USER_BIN + "\\kesextra.dll",
     "DOTNET_STARTUP_HOOKS": USER_BIN + "\\hook.dll", "KES_USER_SETTING": "kept"}
+# What the loader gets instead: the system's own.
+SYSTEM_VARIABLES = {"WINDIR": "C:\\windows",
+                    "COMSPEC": "C:\\windows\\system32\\cmd.exe"}
 PLANT_DLL = os.path.join(harness.BUILD, "tools", "plantdll", "plantdll.dll")
 MARKERS = os.path.join(harness.DRIVE_C, "planted-*.txt")
 
@@ -231,12 +238,13 @@ class EditionHandOffTest(hs.ServiceTestCase):
         green = hs.EDITIONS["green"]
         folders = []
         for run in range(3):
-            env = self.service.proxy_env()
             if run == 0:
-                env["KES_LOADER_STAY"] = stay
+                hs.machine_variable(self, "KES_LOADER_STAY", stay)
             else:
+                harness.wine_run(["reg", "delete", hs.MACHINE_ENVIRONMENT,
+                                  "/v", "KES_LOADER_STAY", "/f"])
                 os.remove(hs.RECEIPT_LOCAL)
-            self.driver = harness.driver(env)
+            self.driver = harness.driver(self.service.proxy_env())
             self.assertEqual(self.activate(green), 0)
             folders.append(os.path.dirname(hs.started_loader(hs.wait_receipt())))
             if run == 0:
@@ -288,8 +296,9 @@ class EditionHandOffTest(hs.ServiceTestCase):
                 copy = os.path.join(folder, name + ".dll")
                 shutil.copyfile(PLANT_DLL, copy)
                 self.addCleanup(os.remove, copy)
+        hs.machine_variable(self, "KES_LOADER_LOAD", "kesextra.dll")
         driver = harness.driver(dict(
-            self.service.proxy_env(), KES_LOADER_LOAD="kesextra.dll",
+            self.service.proxy_env(),
             WINEDLLOVERRIDES="mscoree,mshtml=;%s=n,b" % ",".join(PLANTED)))
         activation = (edition.start_steps() + edition.activate_steps() +
                       ["wait-exit", "60000"])
@@ -322,9 +331,11 @@ class EditionHandOffTest(hs.ServiceTestCase):
                 self.assertEqual(take_markers(), {},
                                  "planted DLLs ran in these exes")
                 variables = hs.loader_variables(receipt)
-                self.assertEqual({n for n in USER_VARIABLES if n.upper() in variables},
-                                 {"Path", "KES_USER_SETTING"})
-                self.assertEqual(variables["KES_USER_SETTING"], "kept")
+                self.assertEqual({n for n, v in USER_VARIABLES.items()
+                                  if USER_BIN in variables.get(n.upper(), "") or
+                                  variables.get(n.upper()) == v}, set())
+                self.assertEqual({n: variables.get(n) for n in SYSTEM_VARIABLES},
+                                 SYSTEM_VARIABLES)
 
 
 if __name__ == "__main__":

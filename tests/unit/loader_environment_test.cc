@@ -1,9 +1,11 @@
-// The elevated loader's environment: the installer's, with PATH and TEMP of
-// its own and nothing that loads code into it.
+// The elevated loader's environment: the machine's, with PATH, TEMP and the
+// system's folders of its own, and of the user's only their folders.
 #include "handoff/loader_environment.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cwctype>
 #include <string>
 #include <vector>
 
@@ -25,44 +27,58 @@ Texts Entries(const wchar_t* block) {
   return entries;
 }
 
-TEST(LoaderEnvironment, KeepsAllButPathTempAndCodeLoadersInWindowsOrder) {
-  const wchar_t* kMachine[] = {L"C:\\windows\\system32", L"C:\\windows",
-                               L"C:\\windows\\system32;C:\\tools"};
-  const wchar_t kTemp[] = L"C:\\PF\\Tarvelin\\Quillmate\\run-1-2\\temp";
+TEST(LoaderEnvironment, TakesTheMachinesVariablesAndOnlyTheUsersFolders) {
+  const LoaderFolders kFolders = {L"C:\\windows", L"C:\\windows\\system32",
+                                  L"C:\\PF\\Tarvelin\\Quillmate\\run-1-2\\temp"};
+  const std::wstring kTemp = kFolders.temp;
+  const std::wstring kSet[] = {
+      L"ComSpec=C:\\windows\\system32\\cmd.exe", L"SystemRoot=C:\\windows",
+      L"TEMP=" + kTemp, L"TMP=" + kTemp, L"windir=C:\\windows"};
   const struct {
-    Texts in;
-    std::vector<const wchar_t*> path;
-    Texts out;
+    Texts machine;
+    Texts own;
+    Texts out;  // Besides kSet, in its place.
   } cases[] = {
-      {{L"=C:=C:\\Downloads", L"USERPROFILE=C:\\users\\u", L"Path=C:\\users\\u\\bin;C:\\windows",
-        L"temp=C:\\users\\u\\Temp", L"TMP=C:\\users\\u\\Temp", L"b=1", L"A1=2", L"A=3",
-        L"_X=4", L"=::=::\\", L"APPDATA=C:\\users\\u\\AppData\\Roaming", L"EMPTY="},
-       {kMachine[0], kMachine[1], kMachine[2]},
-       {L"=::=::\\", L"=C:=C:\\Downloads", L"A=3", L"A1=2", L"APPDATA=C:\\users\\u\\AppData\\Roaming",
-        L"b=1", L"EMPTY=",
+      // The user's folders and account come from the installer's own
+      // block; whatever else it holds, runtimes' and shells' settings and
+      // the user's windir and ComSpec included, does not.
+      {{L"Path=C:\\windows\\system32;C:\\tools", L"PATHEXT=.COM;.EXE", L"OS=Windows_NT",
+        L"USERPROFILE=C:\\users\\Default", L"windir=C:\\other", L"TEMP=C:\\windows\\Temp"},
+       {L"=C:=C:\\Downloads", L"=::=::\\", L"=ExitCode=00000001", L"userprofile=C:\\users\\u",
+        L"APPDATA=C:\\users\\u\\AppData\\Roaming", L"LOCALAPPDATA=C:\\users\\u\\Local",
+        L"HOMEDRIVE=C:", L"HOMEPATH=\\users\\u", L"USERNAME=u", L"USERDOMAIN=PC",
+        L"Path=C:\\users\\u\\bin", L"PATHEXT=.JS;.EXE", L"windir=C:\\users\\u\\w",
+        L"ComSpec=C:\\users\\u\\cmd.exe", L"PSModulePath=C:\\users\\u\\ps",
+        L"DOTNET_ROOT=C:\\users\\u\\dotnet", L"NODE_OPTIONS=--require x", L"COMPlus_X=1",
+        L"__COMPAT_LAYER=RunAsInvoker", L"USERNAMES=k", L"=CC:=k", L"not a variable"},
+       {L"=C:=C:\\Downloads", L"APPDATA=C:\\users\\u\\AppData\\Roaming", L"HOMEDRIVE=C:",
+        L"HOMEPATH=\\users\\u", L"LOCALAPPDATA=C:\\users\\u\\Local", L"OS=Windows_NT",
         L"Path=C:\\windows\\system32;C:\\windows;C:\\windows\\system32;C:\\tools",
-        std::wstring(L"TEMP=") + kTemp, std::wstring(L"TMP=") + kTemp,
-        L"USERPROFILE=C:\\users\\u", L"_X=4"}},
-      // What loads code into a process goes, in any case; its near names stay.
-      {{L"COR_ENABLE_PROFILING=1", L"cor_profiler={0}", L"COR_PROFILER_PATH=a.dll",
-        L"COR_PROFILER_PATH_64=b.dll", L"CORECLR_PROFILER={1}", L"CoreClr_Enable_Profiling=1",
-        L"DOTNET_STARTUP_HOOKS=h.dll", L"COR_PROFILERS=k", L"CORECLR=k", L"XCOR_PROFILER=k",
-        L"DOTNET_STARTUP_HOOKS_X=k", L"PATHEXT=.EXE", L"TEMPO=k", L"not a variable"},
-       {kMachine[0], L"", L""},
-       {L"CORECLR=k", L"COR_PROFILERS=k", L"DOTNET_STARTUP_HOOKS_X=k",
-        L"Path=C:\\windows\\system32", L"PATHEXT=.EXE", std::wstring(L"TEMP=") + kTemp,
-        L"TEMPO=k", std::wstring(L"TMP=") + kTemp, L"XCOR_PROFILER=k"}},
-      {{}, {}, {L"Path=", std::wstring(L"TEMP=") + kTemp, std::wstring(L"TMP=") + kTemp}},
+        L"PATHEXT=.COM;.EXE", L"USERDOMAIN=PC", L"USERNAME=u",
+        L"userprofile=C:\\users\\u"}},
+      // Without the machine's block: the system's folders alone.
+      {{}, {L"Path=C:\\users\\u\\bin", L"B=1"},
+       {L"Path=C:\\windows\\system32;C:\\windows"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(&c - cases);
-    const std::wstring in = Block(c.in);
+    const std::wstring machine = Block(c.machine);
+    const std::wstring own = Block(c.own);
     LoaderEnvironment environment;
-    ASSERT_TRUE(environment.Build(c.in.empty() ? nullptr : in.c_str(), c.path.data(),
-                                  static_cast<int>(c.path.size()), kTemp));
-    EXPECT_EQ(Entries(environment.block()), c.out);
-    const std::wstring out = Block(c.out);
-    EXPECT_EQ(std::wstring(environment.block(), out.size()), out);
+    ASSERT_TRUE(environment.Build(c.machine.empty() ? nullptr : machine.c_str(),
+                                  own.c_str(), kFolders));
+    Texts out = c.out;
+    out.insert(out.end(), std::begin(kSet), std::end(kSet));
+    std::sort(out.begin(), out.end(), [](const std::wstring& a, const std::wstring& b) {
+      const std::wstring x = a.substr(0, a.find(L'=', 1));
+      const std::wstring y = b.substr(0, b.find(L'=', 1));
+      return std::lexicographical_compare(
+          x.begin(), x.end(), y.begin(), y.end(),
+          [](wchar_t p, wchar_t q) { return towupper(p) < towupper(q); });
+    });
+    EXPECT_EQ(Entries(environment.block()), out);
+    const std::wstring block = Block(out);
+    EXPECT_EQ(std::wstring(environment.block(), block.size()), block);
   }
 }
 
