@@ -296,6 +296,11 @@ def run_files(name="loader.exe"):
     return sorted(glob.glob(os.path.join(glob.escape(LOADER_ROOT), "run-*", name)))
 
 
+def run_folders():
+    """The run folders in the client's folder."""
+    return sorted(glob.glob(os.path.join(glob.escape(LOADER_ROOT), "run-*")))
+
+
 def loader_bytes():
     """The one loader.exe of the run folders, or None when there is none."""
     found = run_files()

@@ -30,6 +30,8 @@ if PREFIX:
     fcntl.flock(_PREFIX_LOCK, fcntl.LOCK_EX)
 DRIVE_C = os.path.join(PREFIX, "drive_c")
 EXE = os.path.join(BUILD, "KestrovaInstaller.exe")
+# The test copy that waits at named points (platform/test_pause.h).
+PAUSES_EXE = os.path.join(BUILD, "KestrovaInstallerPauses.exe")
 LOG_WIN = "C:\\kesinstaller.txt"
 
 

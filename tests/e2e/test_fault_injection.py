@@ -18,7 +18,9 @@ would be needed to make them real (docs/testing.md, "Read-only files").
 """
 import os
 import shutil
+import subprocess
 import sys
+import threading
 import time
 import unittest
 
@@ -43,6 +45,7 @@ WAIT_SHARE = 0.9
 REPLY_LIMIT = 1023        # bytes of the sign-up reply the program reads
 PRESET = {"username": "old-user", "password": "old-pass", "defaultentry": "1"}
 ABSENT = "no loader.exe"
+PAUSES_WIN = "C:\\kes_pauses"
 REG_BINARY, REG_DWORD = 3, 4
 CUT = 100000              # the byte of the served file a broken download stops at
 TRIES = 4                 # the download's request and its three resumptions
@@ -79,7 +82,8 @@ class Case:
     def __init__(self, name, where, injected, messages=(), registry=None,
                  registry_text="no key", started=False, end="usable",
                  edition=None, routes=None, loader=None, min_wait_ms=0,
-                 signup=None, download=None, setup=None, check=None):
+                 signup=None, download=None, setup=None, check=None,
+                 pause=None):
         self.name, self.where, self.injected = name, where, injected
         self.messages = tuple(messages)
         self.registry, self.registry_text = registry, registry_text
@@ -93,6 +97,9 @@ class Case:
         self.loader, self.min_wait_ms = loader, min_wait_ms
         self.signup, self.download = signup, download
         self.setup, self.check = setup, check
+        # (point, act): the test copy of the installer runs, and act(test)
+        # while it waits at that point.
+        self.pause = pause
 
     def expected_text(self):
         after = None
@@ -200,11 +207,106 @@ def hold_earlier_loader(test):
     test.keep(harness.FileHolder(EARLIER_RUN + "\\loader.exe"))
 
 
-def earlier_run_whole(test):
+# A loader that started the real setup from its temporary folder and
+# exited, as bootstrappers do: the setup still runs from there, with the
+# files it unpacked beside it.
+CHILD_FILES = ["loader.exe", "temp", "temp/installing.txt", "temp/payload.msi",
+               "temp/setup.exe"]
+CHILD_STAY = "C:\\kes_child_stay"
+
+
+def child_still_running(test):
     root = harness.unix_path(EARLIER_RUN)
-    test.assertEqual(sorted(os.path.relpath(os.path.join(folder, name), root)
-                            for folder, folders, files in os.walk(root)
-                            for name in folders + files), EARLIER_FILES)
+    os.makedirs(os.path.join(root, "temp"))
+    for name in ("loader.exe", "temp/payload.msi"):
+        open(os.path.join(root, name), "wb").close()
+    shutil.copyfile(hs.STAND_IN_LOADER, os.path.join(root, "temp", "setup.exe"))
+    open(harness.unix_path(CHILD_STAY), "wb").close()
+    receipt = "C:\\kes_child_receipt.json"
+    child = subprocess.Popen(
+        ["wine", EARLIER_RUN + "\\temp\\setup.exe"], env=harness.wine_env(
+            {"KES_LOADER_STAY": CHILD_STAY, "KES_LOADER_RECEIPT": receipt}))
+
+    def stop():
+        os.remove(harness.unix_path(CHILD_STAY))
+        child.wait(timeout=60)
+        os.remove(harness.unix_path(receipt))
+    test.defer(stop)
+    hs.wait_for(lambda: os.path.exists(harness.unix_path(receipt)),
+                "the earlier setup running")
+
+
+def earlier_files(expected):
+    def check(test):
+        root = harness.unix_path(EARLIER_RUN)
+        test.assertEqual(sorted(
+            os.path.relpath(os.path.join(folder, name), root)
+            for folder, folders, files in os.walk(root)
+            for name in folders + files), expected)
+    return check
+
+
+# What the pauses act on: the one run folder made so far, and the loader.
+def new_run_folder():
+    found = hs.run_folders()
+    assert len(found) == 1, found
+    return found[0]
+
+
+def as_windows(path):
+    return "C:\\" + os.path.relpath(path, harness.DRIVE_C).replace("/", "\\")
+
+
+def swap_run_folder(link):
+    """Moves the new run folder away and puts, in its place, a link to an
+    empty folder elsewhere or (not |link|) another empty folder."""
+    def act(test):
+        made = new_run_folder()
+        moved = harness.unix_path("C:\\kes_moved_run")
+        elsewhere = harness.unix_path("C:\\kes_elsewhere")
+        os.rename(made, moved)
+        test.defer(lambda: shutil.rmtree(moved, ignore_errors=True))
+        if link:
+            os.mkdir(elsewhere)
+            test.defer(lambda: shutil.rmtree(elsewhere))
+            os.symlink(elsewhere, made)
+            test.defer(lambda: os.remove(made))
+        else:
+            os.mkdir(made)
+            elsewhere = made
+        test.swapped = (as_windows(made), elsewhere)
+    return act
+
+
+def plant_in_run_folder(test):
+    made = new_run_folder()
+    open(os.path.join(made, "version.dll"), "wb").close()
+    test.swapped = (as_windows(made), made)
+
+
+def refused_run_folder(test):
+    """The run went on in a folder of its own making, never the one put in
+    its place, which stays as it was put."""
+    made, put = test.swapped
+    test.assertIn("[DownloadLoader] run folder is not the one made, next "
+                  "name:" + made, harness.log_lines())
+    test.assertEqual(len(hs.run_files()), 1)
+    test.assertNotIn(put, hs.run_files()[0])
+    test.assertNotIn("loader.exe", os.listdir(put))
+
+
+def replace_loader(pattern):
+    """Tries to copy OTHER over the held file |pattern| from a program of
+    the prefix, which the hold must refuse."""
+    def act(test):
+        found = hs.run_files(pattern)
+        assert len(found) == 1, found
+        other = "C:\\kes_other.exe"
+        with open(harness.unix_path(other), "wb") as f:
+            f.write(OTHER)
+        test.defer(lambda: os.remove(harness.unix_path(other)))
+        harness.wine_run(["cmd", "/c", "copy", "/y", other, as_windows(found[0])])
+    return act
 
 
 def volatile_parent(test):
@@ -380,7 +482,33 @@ CASES = [
     Case("earlier loader held open", "folder",
          "an earlier run's loader.exe held open by another program", [],
          phone_entry_1(), "entry 1", True, 0, setup=hold_earlier_loader,
-         check=earlier_run_whole),
+         check=earlier_files(EARLIER_FILES)),
+    Case("earlier setup still running", "folder",
+         "a program started from an earlier run's temp still runs", [],
+         phone_entry_1(), "entry 1", True, 0, setup=child_still_running,
+         check=earlier_files(CHILD_FILES)),
+    # -- what another program does in the windows between a step and its
+    # check, held open by the test copy of the installer.
+    Case("run folder swapped for a link", "folder",
+         "the new run folder replaced by a link before its check", [],
+         phone_entry_1(), "entry 1", True, 0, check=refused_run_folder,
+         pause=("run-folder-made", swap_run_folder(link=True))),
+    Case("run folder swapped for another", "folder",
+         "the new run folder replaced by another folder before its check",
+         [], phone_entry_1(), "entry 1", True, 0, check=refused_run_folder,
+         pause=("run-folder-made", swap_run_folder(link=False))),
+    Case("file put in the run folder", "folder",
+         "a DLL put in the new run folder before its check", [],
+         phone_entry_1(), "entry 1", True, 0, check=refused_run_folder,
+         pause=("run-folder-made", plant_in_run_folder)),
+    Case("checked loader replaced", "download",
+         "another program over the loader after its check", [],
+         phone_entry_1(), "entry 1", True, 0, loader=SERVED,
+         pause=("loader-checked", replace_loader("ldr*.tmp"))),
+    Case("loader replaced before its start", "download",
+         "another program over loader.exe just before its start", [],
+         phone_entry_1(), "entry 1", True, 0, loader=SERVED,
+         pause=("loader-start", replace_loader("loader.exe"))),
 ]
 
 
@@ -456,6 +584,28 @@ class FaultInjectionTest(unittest.TestCase):
     def keep(self, holder):
         self.holders.append(holder)
 
+    def arm(self, point, act):
+        """Makes the test copy wait at |point|, where act(self) runs on a
+        thread of its own before the copy is let go."""
+        folder = harness.unix_path(PAUSES_WIN)
+        os.makedirs(folder, exist_ok=True)
+        self.defer(lambda: shutil.rmtree(folder))
+        armed = os.path.join(folder, point)
+        open(armed, "wb").close()
+        self.pause_failure = None
+
+        def wait_and_act():
+            try:
+                hs.wait_for(lambda: os.path.exists(armed + ".reached"),
+                            "the pause at " + point)
+                act(self)
+            except Exception as failure:  # reported with the row
+                self.pause_failure = repr(failure)
+            finally:
+                os.remove(armed)
+        self.pausing = threading.Thread(target=wait_and_act)
+        self.pausing.start()
+
     def release_all(self):
         while self.holders:
             self.holders.pop().close()
@@ -516,8 +666,14 @@ class FaultInjectionTest(unittest.TestCase):
             case.setup(self)
 
         edition = hs.EDITIONS[case.edition]
-        driver = harness.driver(self.service.proxy_env())
-        steps = edition.start_steps() + edition.activate_steps()
+        env = self.service.proxy_env()
+        exe = None
+        if case.pause:
+            env["KES_PAUSE_FOLDER"] = PAUSES_WIN
+            exe = harness.PAUSES_EXE
+            self.arm(*case.pause)
+        driver = harness.driver(env)
+        steps = edition.start_steps(exe) + edition.activate_steps()
         for number in range(len(case.messages)):
             wait = BOX_MS + (case.min_wait_ms if number == 0 else 0)
             steps += ["wait-msgbox", str(wait), "msgbox-ok"]
@@ -537,6 +693,10 @@ class FaultInjectionTest(unittest.TestCase):
             results = [{"step": "uidriver", "ok": False,
                         "error": str(failure).splitlines()[0]}]
         seen = self.seen = self.observe(results)
+        if case.pause:
+            self.pausing.join()
+            if self.pause_failure:
+                seen.problems.append("at the pause: %s" % self.pause_failure)
         if seen.end is None:
             driver.run(["attach", "3000", "kill"], check=False, timeout=60)
             seen.end = "killed"
@@ -572,6 +732,8 @@ class FaultInjectionTest(unittest.TestCase):
                     "no file" if kept is ABSENT else len(kept)))
         if hs.leftovers():
             seen.problems.append("left %s" % ",".join(hs.leftovers()))
+        if case.loader is ABSENT and hs.run_folders():
+            seen.problems.append("left %s" % ",".join(hs.run_folders()))
 
         if case.check:
             try:

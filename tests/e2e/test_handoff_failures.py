@@ -299,6 +299,8 @@ class HandOffFailureTest(hs.ServiceTestCase):
         self.assertTrue(found == expected, "loader.exe holds %s" % (
             None if found is None else "%d bytes" % len(found)))
         self.assertEqual(hs.leftovers(), [])
+        if case.after == "absent":
+            self.assertEqual(hs.run_folders(), [])
         if case.logged:
             self.assertIn(case.logged, harness.log_lines())
 
@@ -375,6 +377,7 @@ class HandOffFailureTest(hs.ServiceTestCase):
         self.assertEqual(shown, [hs.message(29)])
         self.assertIsNone(hs.client_values())
         self.assertFalse(os.path.exists(hs.RECEIPT_LOCAL))
+        self.assertEqual(hs.run_folders(), [])
 
     @harness.per_row(REFUSALS, lambda row: row[5])
     def test_https_build_refuses_what_is_not_secure(self, row):

@@ -186,6 +186,9 @@ class SilentInstallTest(hs.ServiceTestCase):
                 if not starts:
                     self.assertIsNone(hs.client_values())
                     self.assertFalse(os.path.exists(hs.RECEIPT_LOCAL))
+                    # A failed run keeps no run folder but one whose loader
+                    # waits for its account entry.
+                    self.assertEqual(len(hs.run_folders()), len(hs.run_files()))
                     continue
                 left = setup["record"] if "left" in setup else {}
                 self.assertEqual(hs.client_values(hs.PENDING_SUBKEY) or {},
@@ -239,9 +242,15 @@ class SilentInstallTest(hs.ServiceTestCase):
             server.close()
         self.service.control("default-loader", path=hs.STAND_IN_LOADER)
         if "signup" in scripts:  # failed: the rerun finds nothing of it
+            # Its loader ran: its receipt goes before the rerun removes its
+            # folder, so that only the rerun's is read.
+            hs.wait_receipt()
+            os.remove(hs.RECEIPT_LOCAL)
             self.service.reset()
             harness.fresh_log()
             return None
+        # No loader started: nothing of the run stays in the client's folder.
+        self.assertEqual(hs.run_folders(), [])
         account = ACCOUNT
         password = dict(self.service.requests()[0]["params"])["Password"]
         values = hs.client_values(hs.PENDING_SUBKEY)

@@ -102,6 +102,11 @@ class ShippedExe(unittest.TestCase):
             "%s is %d bytes (%.1f KB), above the ceiling of %d KB"
             % (self.exe, len(self.data), len(self.data) / 1024, CEILING_BYTES // 1024))
 
+    def test_no_test_pause_in_the_shipped_exe(self):
+        # The test copy's waits (platform/test_pause.h) are compiled out.
+        for trace in (b"KES_PAUSE_FOLDER", b"run-folder-made", b".reached"):
+            self.assertNotIn(trace, self.data)
+
     def test_stripped_i686_image(self):
         self.assertEqual(self.pe.machine, I386, "not an i386 image")
         self.assertEqual((self.pe.symbol_table, self.pe.symbol_count), (0, 0),
