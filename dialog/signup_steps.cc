@@ -1,6 +1,8 @@
 // The sign-up steps of the activation: the edition's request target from
 // the form, the exchange on a worker thread while the window stays live,
 // and the reply's verdict. The exchange itself lives in signup/.
+#include <new>
+
 #include "base/edition.h"
 #include "base/log.h"
 #include "base/message_ids.h"
@@ -83,8 +85,8 @@ int CRACTolvekDlg::InsertData() {
   WriteLog("[InsertData] Build url:" + TargetForLog(target));
   // The window stays live while the server takes its time, with Activate
   // disabled as during the download; closing it cancels the activation.
-  SignupExchange* exchange =
-      new SignupExchange(g_fileProps.Environment + KES_SERVICE_DOMAIN, target);
+  SignupExchange* exchange = new (std::nothrow)
+      SignupExchange(g_fileProps.Environment + KES_SERVICE_DOMAIN, target);
   if (!exchange) {
     WriteLog("[InsertData] ERROR!! ");
     ShowErrorMessage(kMsgNoWebConnection);

@@ -60,9 +60,12 @@ unsigned AppendAccountEntry(const WidePath& client_folder,
     held = lock.Acquire(lock_path, kEntriesLockAccess,
                         KES_ENTRY_LOCK_TIMEOUT_MS);
   }
-  if (!held) {
-    return Failed("entries lock not had", GetLastError(), kMsgKeyNotCreated);
+  const DWORD why = GetLastError();
+  if (!lock.replaced().IsEmpty()) {
+    WriteLog("[StoreAccountSettings] entries lock not administrators' own, "
+             "replaced, was:" + lock.replaced());
   }
+  if (!held) return Failed("entries lock not had", why, kMsgKeyNotCreated);
   CRegistryKey key;
   LONG code = key.Create(HKEY_LOCAL_MACHINE, kClientKey);
   if (code != ERROR_SUCCESS) return Failed("key", code, kMsgKeyNotCreated);

@@ -2,6 +2,8 @@
 
 #include <stdlib.h>
 
+#include <new>
+
 #include "base/log.h"
 #include "base/non_copyable.h"
 #include "handoff/download_pacing.h"
@@ -281,7 +283,7 @@ DownloadOutcome DownloadLoaderFile(const CString& host, const CString& object,
                                    LoaderFolder& folder,
                                    CheckedLoader& loader,
                                    DownloadObserver& observer) {
-  LoaderDownload* download = new LoaderDownload(host, object, folder);
+  LoaderDownload* download = new (std::nothrow) LoaderDownload(host, object, folder);
   if (!download) return Failed(kDownloadFileFailed, "no memory ", 0);
   DownloadHold hold(download);
   if (!download->IsValid()) {

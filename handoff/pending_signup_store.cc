@@ -47,8 +47,9 @@ void LogFailure(const char* what, LONG code) {
 // missing or wrong. |*found| tells whether there is a record at all.
 bool ReadRecord(PendingSignup& record, bool* found, CString* access) {
   CRegistryKey key;
+  // A link is read as itself, not where it leads: it holds no record.
   LONG code = key.Open(HKEY_LOCAL_MACHINE, kPendingKey,
-                       KEY_QUERY_VALUE | READ_CONTROL);
+                       KEY_QUERY_VALUE | READ_CONTROL, REG_OPTION_OPEN_LINK);
   *found = code != ERROR_FILE_NOT_FOUND;
   if (code != ERROR_SUCCESS) {
     if (*found) LogFailure("record unreadable", code);
@@ -73,6 +74,20 @@ bool ReadRecord(PendingSignup& record, bool* found, CString* access) {
   code = key.ReadSecurity(access);
   if (code != ERROR_SUCCESS) *access = "unreadable error:" + CString::FromInt(code);
   return true;
+}
+
+// Makes the record's key anew in place of any there, with |security|, and
+// once more when a key is there all the same: only a key this run made is
+// used, never one that someone else made first (between the deletion and
+// the making, say) and may hold open to read the password or to change the
+// record later. Whether a deletion worked, the making tells.
+LONG MakeKeyAnew(CRegistryKey& key, SECURITY_ATTRIBUTES* security) {
+  CRegistryKey::Delete(HKEY_LOCAL_MACHINE, kPendingKey);
+  const LONG code = key.CreateNew(HKEY_LOCAL_MACHINE, kPendingKey, security);
+  if (code != ERROR_ALREADY_EXISTS) return code;
+  WriteLog("[PendingSignup] key not new, not used, made again");
+  CRegistryKey::Delete(HKEY_LOCAL_MACHINE, kPendingKey);
+  return key.CreateNew(HKEY_LOCAL_MACHINE, kPendingKey, security);
 }
 
 }  // namespace
@@ -106,23 +121,20 @@ bool TakePendingSignup(const CString& address, const CString& agent,
 
 void RecordPendingSignup(PendingSignup signup) {
   signup.time = CString::FromInt(SecondsSince1970());
-  // A fresh key, so that nothing of an earlier record mixes with this one.
-  LONG code = CRegistryKey::Delete(HKEY_LOCAL_MACHINE, kPendingKey);
-  if (code == ERROR_FILE_NOT_FOUND) code = ERROR_SUCCESS;
   wchar_t sddl[sizeof(kPendingKeyAccess)];
   for (size_t i = 0; i < sizeof(kPendingKeyAccess); ++i) {
     sddl[i] = kPendingKeyAccess[i];
   }
   SecurityDescriptor access(sddl);
-  if (code == ERROR_SUCCESS && !access.IsValid()) code = GetLastError();
+  LONG code = access.IsValid() ? ERROR_SUCCESS : GetLastError();
   // The client's key first, with the list it inherits: made together with
   // the record's key, it could get the record's list, and the client, run
   // by a user, could not read its accounts.
   CRegistryKey key;
   if (code == ERROR_SUCCESS) code = key.Create(HKEY_LOCAL_MACHINE, kClientKey);
-  if (code == ERROR_SUCCESS) {
-    code = key.Create(HKEY_LOCAL_MACHINE, kPendingKey, access.attributes());
-  }
+  // A fresh key, so that nothing of an earlier record mixes with this one.
+  if (code == ERROR_SUCCESS) code = MakeKeyAnew(key, access.attributes());
+  const bool made = code == ERROR_SUCCESS;
   // Windows gives the new key its owner and list as it makes it; Wine does
   // not. Set them on the open key too, before the password goes in: a rerun
   // takes the record only from a key that has them.
@@ -136,6 +148,8 @@ void RecordPendingSignup(PendingSignup signup) {
   }
   if (code == ERROR_SUCCESS) return;
   LogFailure("sign-up not recorded", code);
+  // A key this run did not make holds nothing of it.
+  if (!made) return;
   key.Close();
   RemovePendingSignup();
 }

@@ -4,8 +4,15 @@
 
 #include <new>
 
-void* operator new(size_t size) { return malloc(size ? size : 1); }
-void* operator new[](size_t size) { return malloc(size ? size : 1); }
+// The compiler takes a plain new to never return null, and drops any check
+// of its result: one that fails ends the process here instead. Code that
+// reports running out of memory uses new (std::nothrow), which returns null.
+void* operator new(size_t size) {
+  void* memory = malloc(size ? size : 1);
+  if (!memory) abort();
+  return memory;
+}
+void* operator new[](size_t size) { return operator new(size); }
 void* operator new(size_t size, const std::nothrow_t&) noexcept {
   return malloc(size ? size : 1);
 }

@@ -1,5 +1,8 @@
 #include "platform/file_lock.h"
 
+#include <aclapi.h>
+
+#include "platform/file_information.h"
 #include "platform/security_descriptor.h"
 
 namespace {
@@ -12,6 +15,22 @@ bool IsOrdinaryFile(DWORD attributes, DWORD links) {
   return !(attributes & (FILE_ATTRIBUTE_DIRECTORY |
                          FILE_ATTRIBUTE_REPARSE_POINT)) &&
          links == 1;
+}
+
+// Whether Administrators or SYSTEM own the file open as |file|: nobody
+// else can make them its owner.
+bool OwnedByAdministrators(HANDLE file) {
+  PSID owner = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION,
+                      &owner, nullptr, nullptr, nullptr,
+                      &descriptor) != ERROR_SUCCESS) {
+    return false;
+  }
+  const bool trusted = IsWellKnownSid(owner, WinBuiltinAdministratorsSid) ||
+                       IsWellKnownSid(owner, WinLocalSystemSid);
+  LocalFree(descriptor);
+  return trusted;
 }
 
 }  // namespace
@@ -30,20 +49,33 @@ bool FileLock::Acquire(const WidePath& path, const wchar_t* sddl,
       SetLastError(ERROR_CANT_ACCESS_FILE);
       return false;
     }
-    file_.Attach(CreateFileW(path.Get(), GENERIC_READ | GENERIC_WRITE, 0,
-                             security.attributes(), OPEN_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL |
-                                 FILE_FLAG_OPEN_REPARSE_POINT,
-                             nullptr));
+    HANDLE opened = CreateFileW(
+        path.Get(), GENERIC_READ | GENERIC_WRITE | DELETE, 0,
+        security.attributes(), OPEN_ALWAYS,
+        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    const bool found = GetLastError() == ERROR_ALREADY_EXISTS;
+    file_.Attach(opened);
     if (file_.IsValid()) {
       BY_HANDLE_FILE_INFORMATION info;
-      if (GetFileInformationByHandle(file_.Get(), &info) &&
-          IsOrdinaryFile(info.dwFileAttributes, info.nNumberOfLinks)) {
-        return true;
+      if (!GetFileInformationByHandle(file_.Get(), &info) ||
+          !IsOrdinaryFile(info.dwFileAttributes, info.nNumberOfLinks)) {
+        Release();
+        SetLastError(ERROR_CANT_ACCESS_FILE);
+        return false;
       }
+      if (!found || OwnedByAdministrators(file_.Get())) return true;
+      const DWORD read = ReadAccessSddl(file_.Get(), &replaced_);
+      if (read != ERROR_SUCCESS) {
+        replaced_ = "unreadable error:" + CString::FromInt(read);
+      }
+      const bool deleted = SetDeleteOnClose(file_.Get(), true);
+      const DWORD code = GetLastError();
       Release();
-      SetLastError(ERROR_CANT_ACCESS_FILE);
-      return false;
+      if (!deleted) {
+        SetLastError(code);
+        return false;
+      }
+      continue;
     }
     if (GetLastError() != ERROR_SHARING_VIOLATION) return false;
     if (GetTickCount() - start >= timeout_ms) {

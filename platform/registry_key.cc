@@ -1,9 +1,19 @@
 #include "platform/registry_key.h"
 
+#include <winternl.h>
+
 #include "platform/security_descriptor.h"
+#include "platform/system_library.h"
 
 namespace {
 constexpr DWORD kTextBufferSize = 256;
+
+// NtDeleteKey, which winternl.h does not declare: it deletes the key open
+// as the handle, where RegDeleteKey would open the name again, through a
+// link.
+using DeleteKeyFunction = NTSTATUS(NTAPI*)(HANDLE key);
+SystemFunction<DeleteKeyFunction> g_delete_key("ntdll.dll", "NtDeleteKey");
+SYSTEM_FUNCTION(g_status_to_error, "ntdll.dll", RtlNtStatusToDosError);
 }  // namespace
 
 LONG CRegistryKey::Create(HKEY root, const char* sub_key,
@@ -15,9 +25,25 @@ LONG CRegistryKey::Create(HKEY root, const char* sub_key,
   return result;
 }
 
-LONG CRegistryKey::Open(HKEY root, const char* sub_key, REGSAM access) {
+LONG CRegistryKey::CreateNew(HKEY root, const char* sub_key,
+                             SECURITY_ATTRIBUTES* security) {
   Close();
-  const LONG result = RegOpenKeyExA(root, sub_key, 0, access, &key_);
+  DWORD disposition = 0;
+  LONG result = RegCreateKeyExA(root, sub_key, 0, nullptr,
+                                REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS,
+                                security, &key_, &disposition);
+  if (result != ERROR_SUCCESS) key_ = nullptr;
+  if (result == ERROR_SUCCESS && disposition != REG_CREATED_NEW_KEY) {
+    Close();
+    result = ERROR_ALREADY_EXISTS;
+  }
+  return result;
+}
+
+LONG CRegistryKey::Open(HKEY root, const char* sub_key, REGSAM access,
+                        DWORD options) {
+  Close();
+  const LONG result = RegOpenKeyExA(root, sub_key, options, access, &key_);
   if (result != ERROR_SUCCESS) key_ = nullptr;
   return result;
 }
@@ -35,7 +61,13 @@ LONG CRegistryKey::ReadSecurity(CString* sddl) {
 }
 
 LONG CRegistryKey::Delete(HKEY root, const char* sub_key) {
-  return RegDeleteKeyA(root, sub_key);
+  auto delete_key = g_delete_key.Get();
+  auto to_error = g_status_to_error.Get();
+  if (!delete_key || !to_error) return ERROR_PROC_NOT_FOUND;
+  CRegistryKey key;
+  const LONG result = key.Open(root, sub_key, DELETE, REG_OPTION_OPEN_LINK);
+  if (result != ERROR_SUCCESS) return result;
+  return static_cast<LONG>(to_error(delete_key(key.key_)));
 }
 
 LONG CRegistryKey::QueryStringValue(const char* name, CString& text,

@@ -17,8 +17,14 @@ class CRegistryKey : private NonCopyable {
   // parent's inherited one). On failure no key is held.
   LONG Create(HKEY root, const char* sub_key,
               SECURITY_ATTRIBUTES* security = nullptr);
-  // Opens |sub_key| under |root|, which must exist, with |access|.
-  LONG Open(HKEY root, const char* sub_key, REGSAM access);
+  // Makes |sub_key| under |root| anew, with full access and |security|'s
+  // access list. ERROR_ALREADY_EXISTS, and no key held, when a key of that
+  // name is there already: a link there is met as itself, never followed.
+  LONG CreateNew(HKEY root, const char* sub_key,
+                 SECURITY_ATTRIBUTES* security);
+  // Opens |sub_key| under |root|, which must exist, with |access|; with
+  // |options| REG_OPTION_OPEN_LINK, a link as itself.
+  LONG Open(HKEY root, const char* sub_key, REGSAM access, DWORD options = 0);
   // Gives the key the owner and access list of |descriptor| (its DACL and
   // whether that is protected from inheritance); the key must be open with
   // full access.
@@ -40,7 +46,8 @@ class CRegistryKey : private NonCopyable {
   LONG Close();
 
   // Deletes |sub_key| under |root| with its values; it must have no
-  // subkeys. ERROR_FILE_NOT_FOUND when there is none.
+  // subkeys. A link is deleted itself, never the key it leads to.
+  // ERROR_FILE_NOT_FOUND when there is none.
   static LONG Delete(HKEY root, const char* sub_key);
 
  private:

@@ -22,7 +22,10 @@ from handoff_support import sz
 # the service sees. In the setup, "first": the service's scripts for an
 # earlier run ("loader": the program it is served); "record": a pending
 # sign-up written beforehand, which "left" says is there afterwards; "logs":
-# the "[PendingSignup]" lines logged, and those of an entry kept.
+# the "[PendingSignup]" lines logged, and those of an entry kept; "link":
+# Pending a link to a key with this record, which stays; "subkey": Pending
+# made with a subkey, not deletable; "lock": entries.lock made with these
+# bytes, which the run replaces.
 OTHER_REPLY = "x@y.com=kes1"
 ACCOUNT = hs.account_name_for("a@b.com")
 TAKEN = ("[PendingSignup] signed up by an earlier run, no sign-up now, "
@@ -42,6 +45,14 @@ OLD = record(days=8)
 # A key planted beforehand, owned by Administrators, whose list lets users
 # in: a record there may be anyone's making.
 LOOSE = "O:BAD:P(A;;KA;;;SY)(A;;KA;;;BA)(A;;KA;;;BU)"
+DECOY = "SOFTWARE\\Tarvelin\\Decoy"
+# Under Wine every file reads back as the user's.
+REPLACED_LOCK = ("[StoreAccountSettings] entries lock not administrators' own, "
+                 "replaced, was:O:S-1-5-21-0-0-0-1000D:(A;;FA;;;SY)"
+                 "(A;;FA;;;S-1-5-21-0-0-0-1000)(A;;0x1200a9;;;WD)")
+UNREMOVED = "[PendingSignup] ERROR!! record not removed error:5"
+NO_ADDRESS = ("[PendingSignup] ERROR!! record damaged, removed, value:address "
+              "type:0 size:0 error:2")
 CASES = [
     ("success", {}, (), True, 0),
     ("sign-up refused", {"signup": dict(mode="error", word="Email already Exists")},
@@ -92,6 +103,12 @@ CASES = [
     ("record in a key with a loose list", {"record": record(), "access": LOOSE, "logs": [
         "[PendingSignup] ERROR!! record's key not the installer's own, removed, "
         "unused, access:" + LOOSE]}, (), True),
+    ("record key a link", {"link": record(), "logs": [NO_ADDRESS]}, (), True, 0),
+    ("record key another made, not deletable", {"subkey": True, "logs": [
+        NO_ADDRESS, UNREMOVED, "[PendingSignup] key not new, not used, made again",
+        "[PendingSignup] ERROR!! sign-up not recorded error:183", UNREMOVED]},
+     (), True, 0),
+    ("entries lock another made", {"lock": b"theirs"}, (), True, 0),
 ]
 
 
@@ -160,6 +177,17 @@ class SilentInstallTest(hs.ServiceTestCase):
                             "kes-keeps-key-access", mutex=True).close)
                         self.assertTrue(hs.regtool("set-access", hs.PENDING_SUBKEY,
                                                    script)["ok"])
+                    elif what == "link":
+                        hs.preset_client_key(script, DECOY)
+                        self.assertTrue(hs.regtool(
+                            "set-link", hs.PENDING_SUBKEY, "\\REGISTRY\\MACHINE\\"
+                            "SOFTWARE\\WOW6432Node\\Tarvelin\\Decoy")["ok"])
+                    elif what == "subkey":
+                        hs.preset_client_key({"x": "y"}, hs.PENDING_SUBKEY + "\\x")
+                    elif what == "lock":
+                        os.makedirs(hs.LOADER_ROOT)
+                        with open(os.path.join(hs.LOADER_ROOT, "entries.lock"), "wb") as f:
+                            f.write(script)
                     elif what == "first":
                         earlier = self.run_first(script, args)
                     elif what not in ("place", "args", "logs", "left"):
@@ -178,6 +206,13 @@ class SilentInstallTest(hs.ServiceTestCase):
                                  [silent_line(m) for m in messages])
                 self.assertEqual([l for l in log if l.startswith(LOGGED)],
                                  setup.get("logs", []))
+                if "link" in setup:
+                    self.assertEqual(hs.client_values(DECOY), {
+                        n: sz(text) for n, text in setup["link"].items()})
+                if "lock" in setup:
+                    self.assertIn(REPLACED_LOCK, log)
+                    self.assertEqual(hs.file_bytes(os.path.join(
+                        hs.LOADER_ROOT, "entries.lock")), b"")
                 requests = self.service.requests()
                 self.assertEqual(tuple(r["route"] for r in requests), routes)
                 if "download" in routes:

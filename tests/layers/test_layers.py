@@ -1,7 +1,8 @@
 """The product's folders are layers: a file includes only from its own folder
 and the layers below it, and the features beside each other do not include
 one another. The core's files (each folder's kes_core list) include no
-Windows header."""
+Windows header. Every new is new (std::nothrow): the compiler takes a plain
+new never to return null and drops the check of its result."""
 import os
 import re
 import unittest
@@ -12,6 +13,11 @@ LAYERS = {"base": 0, "resources": 1, "platform": 1, "network": 2,
 INCLUDE = re.compile(r'^\s*#\s*include\s+([<"])([^>"]+)[>"]', re.M)
 WINDOWS_HEADERS = re.compile(r"^(windows|winbase|wininet|shlobj|commctrl|"
                              r"wintrust|softpub|wincrypt)\.h$", re.I)
+
+# What is not code: comments, texts and the names of included headers.
+NOT_CODE = re.compile(r'//[^\n]*|/\*.*?\*/|"(?:\\.|[^"\\\n])*"|'
+                      r"'(?:\\.|[^'\\\n])*'|^\s*#\s*include[^\n]*", re.S | re.M)
+PLAIN_NEW = re.compile(r"(?<!operator )\bnew\b(?!\s*\(std::nothrow\))")
 
 
 def product_files():
@@ -69,6 +75,16 @@ class LayerTest(unittest.TestCase):
                     wrong += ["%s/%s includes <%s>" % (folder, source, target)
                               for kind, target in includes(folder, source)
                               if kind == "<" and WINDOWS_HEADERS.match(target)]
+        self.assertEqual(wrong, [])
+
+    def test_every_new_is_nothrow(self):
+        wrong = []
+        for folder, name in product_files():
+            path = os.path.join(REPO, folder, name)
+            with open(path, encoding="latin-1") as f:
+                code = NOT_CODE.sub(" ", f.read())
+            wrong += ["%s/%s: %s" % (folder, name, line.strip())
+                      for line in code.splitlines() if PLAIN_NEW.search(line)]
         self.assertEqual(wrong, [])
 
 

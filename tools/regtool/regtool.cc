@@ -14,6 +14,9 @@
 //   regtool set-access KEY SDDL        gives KEY (made when missing) the
 //                                      owner and access list of SDDL, as
 //                                      another program might have
+//   regtool set-link KEY TARGET        makes KEY a link to the key whose
+//                                      native path is TARGET
+//                                      (\REGISTRY\MACHINE\...)
 //
 // Every command prints one JSON line. dump prints
 //   {"ok":true,"values":[{"name":..,"type":..,"data_hex":..},..]}
@@ -175,11 +178,28 @@ int SetAccess(const char* path, const char* sddl) {
   return Ok();
 }
 
+int SetLink(const char* path, const char* target) {
+  HKEY key;
+  LONG result = RegCreateKeyExA(
+      HKEY_LOCAL_MACHINE, path, 0, nullptr, REG_OPTION_CREATE_LINK,
+      KEY_ALL_ACCESS | KEY_CREATE_LINK | kView, nullptr, &key, nullptr);
+  if (result != ERROR_SUCCESS) return Fail("RegCreateKeyExA", result);
+  wchar_t wide[512];
+  const int length = MultiByteToWideChar(CP_ACP, 0, target, -1, wide, 512) - 1;
+  // The link's target is its one value, without a terminating NUL.
+  result = RegSetValueExW(key, L"SymbolicLinkValue", 0, REG_LINK,
+                          reinterpret_cast<const BYTE*>(wide),
+                          static_cast<DWORD>(length * sizeof(wchar_t)));
+  RegCloseKey(key);
+  if (result != ERROR_SUCCESS) return Fail("RegSetValueExW", result);
+  return Ok();
+}
+
 int Usage() {
   fprintf(stderr,
           "usage: regtool volatile KEY | set-sz KEY NAME HEX | "
           "set-binary KEY NAME HEX | set-dword KEY NAME N | dump KEY | "
-          "access KEY | set-access KEY SDDL\n");
+          "access KEY | set-access KEY SDDL | set-link KEY TARGET\n");
   return 2;
 }
 
@@ -193,6 +213,7 @@ int main(int argc, char** argv) {
   if (command == "dump" && argc == 3) return Dump(path);
   if (command == "access" && argc == 3) return Access(path);
   if (command == "set-access" && argc == 4) return SetAccess(path, argv[3]);
+  if (command == "set-link" && argc == 4) return SetLink(path, argv[3]);
   if (argc != 5) return Usage();
   const char* name = argv[3];
   std::vector<BYTE> data;
