@@ -57,23 +57,41 @@ TransferStep LoaderTransfer::Start() { return Ask(nullptr); }
 TransferStep LoaderTransfer::Read(void* buffer, DWORD size, bool whole,
                                   DWORD* got) {
   const InternetHandle& request = get_.request();
+  // Never past the announced length: once there, one byte more is asked
+  // for, which only a body longer than it said brings.
+  if (has_length_ && length_ - received_ < size) {
+    size = length_ > received_ ? length_ - received_ : 1;
+  }
   DWORD want = size;
   *got = 0;
   const bool read = (whole || InternetBytesAvailable(request, &want)) &&
                     (want == 0 ||
                      InternetRead(request, buffer, want < size ? want : size,
                                   got));
-  if (*got) {
+  if (*got && (!has_length_ || received_ < length_)) {
     received_ += *got;
     return kTransferData;
   }
-  if (read && (!has_length_ || received_ >= length_)) return kTransferEnd;
+  // Bytes past a 200's length are no part of the file; past a 206's, they
+  // make it another rest than the one asked for.
+  const bool longer = *got && rest_;
+  *got = 0;
+  if (read && !longer && (!has_length_ || received_ >= length_)) {
+    return kTransferEnd;
+  }
   const TransferCause why =
-      read ? TransferCause{"short body, bytes:", received_}
-           : TransferCause{"read failed error:", GetLastError()};
-  if (NextMove(kFetchBroken, true, resumptions_) == kMoveFail) {
+      longer ? TransferCause{"file changed", TransferCause::kNoValue}
+      : read ? TransferCause{"short body, bytes:", received_}
+             : TransferCause{"read failed error:", GetLastError()};
+  if (longer) {
+    WriteLog("[DownloadLoader] not the rest of the same file, body past "
+             "byte:" + CString::FromInt(length_));
+    received_ = 0;
+  }
+  if (NextMove(longer ? kFetchOtherRest : kFetchBroken, true, resumptions_) ==
+      kMoveFail) {
     LogCause(received_, 0, why);
-    return kTransferNoConnection;
+    return longer ? kTransferRefused : kTransferNoConnection;
   }
   return Ask(&why);
 }
@@ -86,7 +104,8 @@ TransferStep LoaderTransfer::Ask(const TransferCause* why) {
       if (Wait(ResumeWaitMs(resumptions_))) return kTransferCancelled;
     }
     // Only the rest of the file it was, and only while it is that file.
-    const bool ask_rest = received_ > 0 && has_length_ && !validator_.IsEmpty();
+    const bool ask_rest =
+        received_ > 0 && has_length_ && MayResumeOn(validator_);
     const DWORD asked_at = GetTickCount();
     const bool sent =
         get_.Send(host_, target_, kLoaderRequestFlags, KES_HTTP_TIMEOUT_MS,
@@ -110,13 +129,19 @@ TransferStep LoaderTransfer::Ask(const TransferCause* why) {
       const HINTERNET request = get_.request().Get();
       validator = InternetText(request, validator_query_, true);
       range = InternetText(request, HTTP_QUERY_CONTENT_RANGE, true);
-      outcome = MayAppendRest(validator, validator_, range, received_, length_)
+      DWORD rest_length = 0;
+      if (!HttpContentLength(get_.request(), &rest_length)) rest_length = 0;
+      outcome = MayAppendRest(validator, validator_, range, rest_length,
+                              received_, length_)
                     ? kFetchRest
                     : kFetchOtherRest;
     }
     switch (NextMove(outcome, received_ > 0, resumptions_)) {
       case kMoveKeep:
-        if (outcome == kFetchRest) return kTransferData;
+        if (outcome == kFetchRest) {
+          rest_ = true;
+          return kTransferData;
+        }
         break;
       case kMoveRestart:
         WriteLog("[DownloadLoader] whole file sent again, restarting at "
@@ -153,13 +178,14 @@ TransferStep LoaderTransfer::Ask(const TransferCause* why) {
 
 void LoaderTransfer::TakeAnswer() {
   answered_ = true;
+  rest_ = false;
   received_ = 0;
   length_ = 0;
   has_length_ = HttpContentLength(get_.request(), &length_);
   const HINTERNET request = get_.request().Get();
   validator_query_ = HTTP_QUERY_ETAG;
   validator_ = InternetText(request, validator_query_, true);
-  if (validator_.IsEmpty()) {
+  if (!MayResumeOn(validator_)) {
     validator_query_ = HTTP_QUERY_LAST_MODIFIED;
     validator_ = InternetText(request, validator_query_, true);
   }

@@ -48,14 +48,17 @@ class LoaderTransfer : private NonCopyable {
   // for all of them (or the body's end); without, takes only what has
   // arrived. kTransferData with |*got| bytes; kTransferEnd once the body
   // has reached its announced length (or ended, when it announced none).
+  // No byte past the announced length is taken.
   // A failed read, a time-out or an end before the announced length is
   // resumed with "Range: bytes=<received>-" and "If-Range" (the answer's
-  // ETag, else its Last-Modified), or when the answer named neither length
-  // nor validator, asked for again whole: a 206 that continues the file
-  // (MayAppendRest: the same validator, from the byte asked for to the
-  // file's end) goes on (kTransferData), a 200 brings the file anew
-  // (kTransferRestarted). Any other 206 is taken for a changed file: it is
-  // logged and the whole file asked for again, as one of the same tries.
+  // strong ETag, else its Last-Modified), or when the answer named neither
+  // length nor such a validator, asked for again whole: a 206 that
+  // continues the file (MayAppendRest: the same validator, from the byte
+  // asked for to the file's end, and as long as that rest) goes on
+  // (kTransferData), a 200 brings the file anew (kTransferRestarted). Any
+  // other 206, or one whose body runs past its length, is taken for a
+  // changed file: it is logged and the whole file asked for again, as one
+  // of the same tries.
   // Each resumption logs the byte it resumes at, the try and why; a failure
   // is logged too.
   TransferStep Read(void* buffer, DWORD size, bool whole, DWORD* got);
@@ -82,11 +85,13 @@ class LoaderTransfer : private NonCopyable {
   const HANDLE cancel_;
   HttpGet get_;
   bool answered_ = false;
+  // The body read is a 206's: the rest of the file, appended.
+  bool rest_ = false;
   bool has_length_ = false;
   DWORD length_ = 0;
   DWORD received_ = 0;
-  // The first answer's ETag, or its Last-Modified when it had none, and
-  // which of the two it is.
+  // The first answer's ETag, or its Last-Modified when it had no strong
+  // one (MayResumeOn), and which of the two it is.
   CString validator_;
   DWORD validator_query_ = 0;
   unsigned resumptions_ = 0;

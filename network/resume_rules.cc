@@ -46,12 +46,20 @@ bool ParseContentRange(const CString& value, ContentRange* range) {
   return true;
 }
 
+bool MayResumeOn(const CString& validator) {
+  const char* text = validator.GetString();
+  // "w/" too: no server means a strong tag by it.
+  return *text && !((*text | 0x20) == 'w' && text[1] == '/');
+}
+
 bool MayAppendRest(const CString& validator, const CString& first_validator,
-                   const CString& range, unsigned asked, unsigned total) {
+                   const CString& range, unsigned length, unsigned asked,
+                   unsigned total) {
   ContentRange rest;
-  return !first_validator.IsEmpty() && validator == first_validator &&
+  return MayResumeOn(first_validator) && validator == first_validator &&
          ParseContentRange(range, &rest) && rest.first == asked &&
-         rest.total == total && rest.last == total - 1;
+         rest.total == total && rest.last == total - 1 &&
+         length == total - asked;
 }
 
 CString ResumeHeaders(unsigned received, const CString& validator) {

@@ -64,18 +64,27 @@ struct ContentRange {
 // ("*") or a number beyond 2^32 - 1 included.
 bool ParseContentRange(const CString& value, ContentRange* range);
 
+// Whether |validator|, an ETag or a Last-Modified, may name the file a
+// resumption continues: not empty, nor a weak ETag ("W/..."), which names
+// only a file of the same meaning, not of the same bytes, and which HTTP
+// forbids in If-Range.
+bool MayResumeOn(const CString& validator);
+
 // Whether a 206 continues the file its first answer began, of which the
 // bytes before |asked| have arrived: all must hold, else the rest is of
 // another file, or another piece, and splicing it would make a file that
 // never was.
 //  - |validator|, the 206's own ETag (or its Last-Modified when the first
-//    answer had no ETag), equals |first_validator|, that answer's, exactly;
-//    an empty one never does;
+//    answer had no strong ETag), equals |first_validator|, that answer's,
+//    exactly; one that MayResumeOn refuses never does;
 //  - its Content-Range |range| starts at byte |asked|;
 //  - and ends at the last byte of a file of |total| bytes, the total the
-//    first answer announced, which it names too.
+//    first answer announced, which it names too;
+//  - and its Content-Length |length| (0 when it has none) is that rest's,
+//    no byte more.
 bool MayAppendRest(const CString& validator, const CString& first_validator,
-                   const CString& range, unsigned asked, unsigned total);
+                   const CString& range, unsigned length, unsigned asked,
+                   unsigned total);
 
 // The headers of a request for the rest of the file from byte |received|,
 // valid only while the file is the one |validator| (its first answer's

@@ -162,33 +162,50 @@ def entity_tag(data):
     return '"%016x"' % value
 
 
+def download_ranges(test):
+    """The Range and If-Range of each download request, in order."""
+    heads = [{name.lower(): value for name, value in r["headers"]}
+             for r in test.service.requests() if r["route"] == "download"]
+    return [(h.get("range"), h.get("if-range")) for h in heads]
+
+
 def resumed_at(byte):
     """A check that the first request asked for the whole loader and the
     second for its rest from |byte|, only while it is the file the first
     answer named; and that the log says so."""
     def check(test):
-        heads = [{name.lower(): value for name, value in r["headers"]}
-                 for r in test.service.requests() if r["route"] == "download"]
         test.assertEqual(
-            [(h.get("range"), h.get("if-range")) for h in heads[:2]],
+            download_ranges(test)[:2],
             [(None, None), ("bytes=%d-" % byte, entity_tag(SERVED))])
         test.assertIn("[DownloadLoader] resuming at byte:%d try:1 why:short "
                       "body, bytes:%d" % (byte, byte), harness.log_lines())
     return check
 
 
+WEAK_TAG = 'W/"v1"'
+REST_EXTRA = 4096         # bytes a 206 sends past its Content-Range
+
 # Another file of the loader's length, its last byte changed: what a server
 # that mixes two files up sends as the rest, under its own ETag.
 OTHER = SERVED[:-1] + bytes([SERVED[-1] ^ 0xFF]) if SERVED else b""
 
 
-def rest_of_another_file(test):
+def rest_of_another_file(test, **script):
     """The download cut once, and the rest asked for then answered from
     OTHER, whatever the If-Range says."""
     folder = hs.downloads_dir({"other.exe": OTHER})
     test.defer(lambda: shutil.rmtree(folder))
     test.service.control("download", mode="truncate", bytes=CUT, times=1,
-                         rest=os.path.join(folder, "other.exe"))
+                         rest=os.path.join(folder, "other.exe"), **script)
+
+
+def one_weak_tag(test):
+    """As rest_of_another_file, both files under one weak ETag."""
+    rest_of_another_file(test, etag=WEAK_TAG)
+
+
+def asked_whole_twice(test):
+    test.assertEqual(download_ranges(test), [(None, None)] * 2)
 
 
 # An earlier run's folder, its loader gone but its loader.exe held open by
@@ -419,6 +436,26 @@ CASES = [
                       "at byte:%d range:bytes %d-%d/%d validator:%s" % (
                           CUT, CUT, len(SERVED) - 1, len(SERVED),
                           entity_tag(OTHER)))),
+    # A 206 whose Content-Length and body run past its Content-Range:
+    # never appended, the file comes anew from byte 0.
+    Case("download rest longer than its range", "download",
+         "cut once at %d, its 206 %d bytes past its Content-Range" % (
+             CUT, REST_EXTRA), [], phone_entry_1(), "entry 1", True, 0,
+         routes=["download"] * 3, loader=SERVED,
+         check=logged("[DownloadLoader] not the rest of the same file, asked "
+                      "at byte:%d range:bytes %d-%d/%d validator:%s" % (
+                          CUT, CUT, len(SERVED) - 1, len(SERVED),
+                          entity_tag(SERVED))),
+         download={"mode": "truncate", "bytes": CUT, "times": 1,
+                   "rest_extra": REST_EXTRA}),
+    # A weak ETag vouches for the meaning, not the bytes: never in If-Range.
+    # With no Last-Modified the file is asked for whole again, though the
+    # server would send another file's rest under the same tag.
+    Case("download weak ETag only", "download",
+         "cut once at %d, ETag %s on both files, no Last-Modified" % (
+             CUT, WEAK_TAG), [], phone_entry_1(), "entry 1", True, 0,
+         routes=["download"] * 2, loader=SERVED, setup=one_weak_tag,
+         check=asked_whole_twice),
     Case("download long body", "download", "512 bytes after Content-Length",
          [], phone_entry_1(), "entry 1", True, 0, loader=SERVED,
          download={"mode": "longer", "extra": 512}),

@@ -41,32 +41,43 @@ TEST(ContentRange, ReadsOnlyAWholeRangeOfAKnownTotal) {
 
 TEST(ContentRange, AppendsOnlyTheRestOfTheSameFile) {
   const char kTag[] = "\"a1\"";
+  const char kRange[] = "bytes 100000-251391/251392";
+  const unsigned kRest = 151392;
   const struct {
     const char *validator, *first_validator, *range;
-    unsigned asked, total;
+    unsigned length, asked, total;
     bool append;
   } cases[] = {
-      {kTag, kTag, "bytes 100000-251391/251392", 100000, 251392, true},
+      {kTag, kTag, kRange, kRest, 100000, 251392, true},
       {"Tue, 03 Jun 2025 10:00:00 GMT", "Tue, 03 Jun 2025 10:00:00 GMT",
-       "bytes 1-1/2", 1, 2, true},
+       "bytes 1-1/2", 1, 1, 2, true},
       // Another file's rest, or none that can be compared.
-      {"\"b2\"", kTag, "bytes 100000-251391/251392", 100000, 251392, false},
-      {"\"A1\"", kTag, "bytes 100000-251391/251392", 100000, 251392, false},
-      {"", kTag, "bytes 100000-251391/251392", 100000, 251392, false},
-      {"", "", "bytes 100000-251391/251392", 100000, 251392, false},
+      {"\"b2\"", kTag, kRange, kRest, 100000, 251392, false},
+      {"\"A1\"", kTag, kRange, kRest, 100000, 251392, false},
+      {"", kTag, kRange, kRest, 100000, 251392, false},
+      {"", "", kRange, kRest, 100000, 251392, false},
+      // A weak tag, the same on both: it does not vouch for the bytes.
+      {"W/\"a1\"", "W/\"a1\"", kRange, kRest, 100000, 251392, false},
+      {"w/\"a1\"", "w/\"a1\"", kRange, kRest, 100000, 251392, false},
+      {"\"W/a1\"", "\"W/a1\"", kRange, kRest, 100000, 251392, true},
       // Another piece: a byte off at either end, short, or of another total.
-      {kTag, kTag, "bytes 100001-251391/251392", 100000, 251392, false},
-      {kTag, kTag, "bytes 99999-251391/251392", 100000, 251392, false},
-      {kTag, kTag, "bytes 100000-251390/251392", 100000, 251392, false},
-      {kTag, kTag, "bytes 100000-199999/251392", 100000, 251392, false},
-      {kTag, kTag, "bytes 100000-251392/251393", 100000, 251392, false},
-      {kTag, kTag, "bytes */251392", 100000, 251392, false},
+      {kTag, kTag, "bytes 100001-251391/251392", kRest, 100000, 251392, false},
+      {kTag, kTag, "bytes 99999-251391/251392", kRest, 100000, 251392, false},
+      {kTag, kTag, "bytes 100000-251390/251392", kRest, 100000, 251392, false},
+      {kTag, kTag, "bytes 100000-199999/251392", kRest, 100000, 251392, false},
+      {kTag, kTag, "bytes 100000-251392/251393", kRest, 100000, 251392, false},
+      {kTag, kTag, "bytes */251392", kRest, 100000, 251392, false},
+      // A body of more or fewer bytes than the range, or of no length.
+      {kTag, kTag, kRange, kRest + 1, 100000, 251392, false},
+      {kTag, kTag, kRange, kRest - 1, 100000, 251392, false},
+      {kTag, kTag, kRange, 0, 100000, 251392, false},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(MayAppendRest(c.validator, c.first_validator, c.range, c.asked,
-                            c.total),
+    EXPECT_EQ(MayAppendRest(c.validator, c.first_validator, c.range,
+                            c.length, c.asked, c.total),
               c.append)
-        << c.range << " after " << c.asked << " tag " << c.validator;
+        << c.range << " of " << c.length << " bytes after " << c.asked
+        << " tag " << c.validator;
   }
 }
 

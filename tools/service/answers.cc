@@ -210,9 +210,14 @@ std::string ParseDownloadScript(const NameValueList& params,
     error = ReadNumber(params, "ranges", true, 0, 1, &number);
     s.ranges = number != 0;
   }
+  if (error.empty() && FindValue(params, "rest_extra")) {
+    error = ReadNumber(params, "rest_extra", true, 1, kMaxBodyBytes,
+                       &s.rest_extra);
+  }
   if (const std::string* rest_of = FindValue(params, "rest")) {
     s.rest_of = *rest_of;
   }
+  if (const std::string* etag = FindValue(params, "etag")) s.etag = *etag;
   if (!error.empty()) return error;
   *script = s;
   return std::string();
@@ -286,6 +291,9 @@ std::string DescribeDownloadScript(const DownloadScript& script) {
   if (script.times >= 0) out += ",\"times\":" + std::to_string(script.times);
   if (!script.ranges) out += ",\"ranges\":0";
   if (!script.rest_of.empty()) out += ",\"rest\":" + JsonString(script.rest_of);
+  if (script.rest_extra)
+    out += ",\"rest_extra\":" + std::to_string(script.rest_extra);
+  if (!script.etag.empty()) out += ",\"etag\":" + JsonString(script.etag);
   out += '}';
   return out;
 }

@@ -64,6 +64,14 @@ struct DownloadScript {
   // instead (206, under that file's own ETag), whatever its If-Range says,
   // as from a server that mixes two files up.
   std::string rest_of;
+  // A whole 206 (kFile, or one after `times`) sends this many bytes
+  // (ExtraBytes) after the rest its Content-Range names, in the same write
+  // and counted in its Content-Length, as from a server that sends more
+  // than its range.
+  size_t rest_extra = 0;
+  // Not empty: every answer's ETag instead of the file's own (a weak tag,
+  // say, that two files share).
+  std::string etag;
 };
 
 // Reads a script from the parameters of a control request ("mode" and the

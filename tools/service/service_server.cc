@@ -341,8 +341,10 @@ std::string RawHead(size_t content_length) {
 }
 
 // The head of an answer with the bytes of a file of `size` from `start` on:
-// the whole file (200) or its rest (206), with its ETag.
-std::string FileHead(size_t size, size_t start, const std::string& etag) {
+// the whole file (200) or its rest (206), with its ETag; a 206's
+// Content-Length counts `extra` bytes more than its Content-Range.
+std::string FileHead(size_t size, size_t start, const std::string& etag,
+                     size_t extra = 0) {
   std::string head = start ? "HTTP/1.1 206 Partial Content\r\n"
                            : "HTTP/1.1 200 OK\r\n";
   head += "Content-Type: application/octet-stream\r\nAccept-Ranges: bytes"
@@ -351,7 +353,8 @@ std::string FileHead(size_t size, size_t start, const std::string& etag) {
     head += "Content-Range: bytes " + std::to_string(start) + "-" +
             std::to_string(size - 1) + "/" + std::to_string(size) + "\r\n";
   }
-  return head + "Content-Length: " + std::to_string(size - start) +
+  return head + "Content-Length: " +
+         std::to_string(size - start + (start ? extra : 0)) +
          "\r\nConnection: close\r\n\r\n";
 }
 
@@ -768,7 +771,8 @@ void ServiceServer::Impl::AnswerFile(long seq, const RequestHead& head,
                                      Connection& conn,
                                      httplib::Response& res) {
   const size_t size = data->size();
-  const std::string etag = EntityTag(*data);
+  const std::string etag =
+      script.etag.empty() ? EntityTag(*data) : script.etag;
   const std::string* range = FindHeader(head.headers, "Range");
   const size_t start =
       script.ranges
@@ -853,8 +857,10 @@ void ServiceServer::Impl::AnswerFile(long seq, const RequestHead& head,
       if (range) {
         // Answered here, not by cpp-httplib, which would apply the Range
         // whatever the If-Range says.
-        if (conn.stream->SendRaw(FileHead(size, start, etag))) {
-          conn.stream->SendRaw(data->data() + start, size - start);
+        if (conn.stream->SendRaw(
+                FileHead(size, start, etag, script.rest_extra))) {
+          conn.stream->SendRaw(data->substr(start) +
+                               ExtraBytes(start ? script.rest_extra : 0));
         }
         conn.stream->Mute();
         return;

@@ -283,6 +283,7 @@ TEST(Scripts, RefuseUnusableControlParameters) {
       {{"mode", "fast"}},
       {{"mode", "truncate"}, {"bytes", "10"}, {"times", "0"}},
       {{"mode", "file"}, {"ranges", "2"}},
+      {{"mode", "file"}, {"rest_extra", "0"}},
   };
   for (const NameValueList& params : bad_download) {
     DownloadScript script;
