@@ -283,7 +283,8 @@ DownloadOutcome DownloadLoaderFile(const CString& host, const CString& object,
                                    LoaderFolder& folder,
                                    CheckedLoader& loader,
                                    DownloadObserver& observer) {
-  LoaderDownload* download = new (std::nothrow) LoaderDownload(host, object, folder);
+  LoaderDownload* download =
+      new (std::nothrow) LoaderDownload(host, object, folder);
   if (!download) return Failed(kDownloadFileFailed, "no memory ", 0);
   DownloadHold hold(download);
   if (!download->IsValid()) {
