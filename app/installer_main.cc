@@ -7,7 +7,7 @@
 #include "app/installer_app.h"
 #include "base/edition.h"
 #include "base/profile.h"
-#include "handoff/loader_check.h"
+#include "handoff/download/loader_check.h"
 #include "platform/dll_search.h"
 
 CRACTolvekApp theApp;

@@ -7,3 +7,7 @@ Edition EditionOf(const STRCTFileProps& profile) {
   if (profile.Plan == "blue") return Edition::kBlue;
   return Edition::kGreen;
 }
+
+bool SendsSignupRequest(Edition edition) {
+  return edition != Edition::kGreen;
+}

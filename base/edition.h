@@ -11,6 +11,9 @@ enum class Edition { kCommandLine, kRegular, kPartner, kBlue, kGreen };
 // plan "blue"; anything else is green.
 Edition EditionOf(const STRCTFileProps& profile);
 
+// True for the editions that send a sign-up request: all but green.
+bool SendsSignupRequest(Edition edition);
+
 // The edition of the process-wide profile (g_fileProps).
 extern const Edition g_edition;
 

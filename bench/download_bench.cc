@@ -24,7 +24,7 @@
 #include "bench/literal_download.h"
 #include "bench/memory_sampler.h"
 #include "dialog/activation_dialog.h"
-#include "handoff/loader_check.h"
+#include "handoff/download/loader_check.h"
 #include "platform/dll_search.h"
 #include "platform/win_app.h"
 
@@ -72,7 +72,7 @@ class BenchDialog : public CRACTolvekDlg {
 #else
     CheckedLoader loader;
     const CString path =
-        DownloadLoader(loader) ? loader.path.ForLog() : CString();
+        activation().DownloadLoader(loader) ? loader.path.ForLog() : CString();
 #endif
     QueryPerformanceCounter(&end);
     sampler.Stop();

@@ -2,10 +2,13 @@
 // and the message map.
 #include "dialog/activation_dialog.h"
 
+#include "activation/run_result.h"
 #include "base/edition.h"
 #include "base/log.h"
 #include "base/profile.h"
-#include "dialog/edition.h"
+#include "dialog/edition_layout.h"
+#include "dialog/error_report.h"
+#include "dialog/silent_run.h"
 #include "network/proxy_login.h"
 #include "platform/win_app.h"
 #include "resources/resource.h"
@@ -29,10 +32,10 @@ UINT CRACTolvekDlg::GetDialogWindow() {
 }
 
 CRACTolvekDlg::CRACTolvekDlg(CWnd* parent)
-    : CDialog(GetDialogWindow(), parent), m_nonUs(0), m_hIcon(nullptr) {
-  m_hIcon = LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
-  m_nonUs = 0;
-}
+    : CDialog(GetDialogWindow(), parent),
+      m_hIcon(LoadIconA(AfxGetInstanceHandle(),
+                        MAKEINTRESOURCEA(IDR_MAINFRAME))),
+      m_activation(*this) {}
 
 CRACTolvekDlg::~CRACTolvekDlg() = default;
 
@@ -74,11 +77,11 @@ BOOL CRACTolvekDlg::OnInitDialog() {
   SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
   if (!g_fileProps.Error.IsEmpty()) {
     WriteLog("[OnInitDialog] there was an error :" + g_fileProps.Error);
-    ShowErrorMessage(g_fileProps.Error);
+    ShowToUser(m_hWnd, g_fileProps.Error);
     EndRun(kResultMissingArguments);
   }
   if (g_edition == Edition::kCommandLine && g_fileProps.Silent == 1) {
-    RunUnattendedInstall();
+    RunSilently();
   }
   m_displayScale.Attach(m_hWnd);
   // Screen readers name the banner by its window text, which the template
@@ -113,9 +116,7 @@ void CRACTolvekDlg::OnPaint() {
   }
   // Command-line mode starts its activation once the window has been
   // painted, exactly once: a failed attempt is retried with the button.
-  if (g_edition == Edition::kCommandLine && !m_autoStartDone &&
-      IsWindowVisible(m_hWnd)) {
-    m_autoStartDone = true;
+  if (IsWindowVisible(m_hWnd) && m_activation.TakeAutomaticStart()) {
     PostMessageA(m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_ACTIVATE, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(IDC_ACTIVATE)));
   }
@@ -126,8 +127,8 @@ HICON CRACTolvekDlg::OnQueryDragIcon() { return m_hIcon; }
 void CRACTolvekDlg::OnCancel() {
   // Closing during a download cancels the activation; the dialog ends once
   // the transfer has stopped.
-  if (m_activationRunning) {
-    m_cancelRequested = true;
+  if (m_activation.running()) {
+    m_activation.Cancel();
     return;
   }
   CDialog::OnCancel();

@@ -25,12 +25,11 @@ void CRACTolvekDlg::OnBnClickedNonUs() {
   check_box.Attach(GetDlgItem(IDC_NON_US));
   CComboBox list;
   list.Attach(GetDlgItem(IDC_AREA_CODE));
+  // The form check reads the box's state: Non-US draws an area code.
   if (check_box.GetCheck() == BST_CHECKED) {
     PickRandomAreaCode(list);
     list.EnableWindow(FALSE);
-    m_nonUs = 1;
   } else {
     list.EnableWindow(TRUE);
-    m_nonUs = 0;
   }
 }

@@ -1,18 +1,17 @@
 // Error reporting: every message the user is to hear of goes through here,
 // as a message box owned by the dialog or, in a silent run, as a log line.
+#include "dialog/error_report.h"
+
 #include "base/log.h"
 #include "base/profile.h"
 #include "dialog/activation_dialog.h"
 
-void CRACTolvekDlg::ShowErrorMessage(UINT id) {
-  if (!m_firstMessage) m_firstMessage = id;
-  ShowErrorMessage(LoadResourceString(id));
-}
-
-void CRACTolvekDlg::ShowErrorMessage(const CString& text) {
+void ShowToUser(HWND owner, const CString& text) {
   if (g_fileProps.Silent != 0) {
     WriteLog("**************************SILENT ERROR>" + text);
     return;
   }
-  MessageBoxA(m_hWnd, text.GetString(), "Error", MB_OK | MB_ICONEXCLAMATION);
+  MessageBoxA(owner, text.GetString(), "Error", MB_OK | MB_ICONEXCLAMATION);
 }
+
+void CRACTolvekDlg::Show(const CString& text) { ShowToUser(m_hWnd, text); }

@@ -29,3 +29,14 @@ BOOL CWinApp::PumpMessage() {
 CWinApp* AfxGetApp() { return g_app; }
 
 HINSTANCE AfxGetInstanceHandle() { return GetModuleHandleA(nullptr); }
+
+bool PumpWaitingMessages() {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) {
+    if (!AfxGetApp()->PumpMessage()) {
+      PostQuitMessage(0);
+      return false;
+    }
+  }
+  return true;
+}

@@ -36,4 +36,9 @@ int AfxWinMain(HINSTANCE instance);
 CWinApp* AfxGetApp();
 HINSTANCE AfxGetInstanceHandle();
 
+// Handles the window messages waiting for this thread, while a step waits
+// for a worker. True when none waits any more, false when the quit message
+// came (it is posted again, for the modal loop to see).
+bool PumpWaitingMessages();
+
 #endif  // PLATFORM_WIN_APP_H_

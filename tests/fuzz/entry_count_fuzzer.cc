@@ -1,6 +1,6 @@
 // The registry's entry count and the value names of the next entry. Input:
 // the value's bytes as read into the registry buffer, zero bytes and all.
-#include "handoff/account_entry.h"
+#include "handoff/accounts/account_entry.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace {

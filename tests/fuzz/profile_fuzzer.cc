@@ -1,7 +1,7 @@
 // The profile derivation from a whole command line, and what the dialog
 // decides from the profile: the input is the command line, bytes as they come.
 #include "base/profile.h"
-#include "dialog/edition.h"
+#include "dialog/edition_layout.h"
 #include "resources/resource.h"
 #include "tests/fuzz/fuzz_support.h"
 

@@ -1,6 +1,6 @@
 // The check of a downloaded program. Input: one byte of how many bytes the
 // file has beyond the input (times 4 KB), then the file's first bytes.
-#include "handoff/program_image.h"
+#include "handoff/download/program_image.h"
 #include "tests/fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

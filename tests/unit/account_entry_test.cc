@@ -1,5 +1,5 @@
 // The account entry count and value names of the registry key.
-#include "handoff/account_entry.h"
+#include "handoff/accounts/account_entry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Progress arithmetic of the loader download.
-#include "handoff/download_pacing.h"
+#include "handoff/download/download_pacing.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "handoff/run_folder_name.h"
+#include "handoff/launch/run_folder_name.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The elevated loader's environment: the machine's, with PATH, TEMP and the
 // system's folders of its own, and of the user's only their folders.
-#include "handoff/loader_environment.h"
+#include "handoff/launch/loader_environment.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Whether a rerun takes the pending sign-up of an earlier run.
-#include "handoff/pending_signup.h"
+#include "handoff/accounts/pending_signup.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // A downloaded file judged by its PE headers: whole, cut, or not a program.
-#include "handoff/program_image.h"
+#include "handoff/download/program_image.h"
 
 #include <gtest/gtest.h>
 

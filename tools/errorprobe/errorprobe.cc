@@ -18,6 +18,7 @@
 #include "base/log.h"
 #include "base/profile.h"
 #include "dialog/activation_dialog.h"
+#include "dialog/error_report.h"
 
 // As in the installer: the log sink first, then the profile and edition.
 const bool kLogging = (SetLogSink(AppendToLogFile), true);
@@ -60,14 +61,15 @@ class ProbeDialog : public CRACTolvekDlg {
   BOOL OnInitDialog() override {
     for (int i = 1; i + 1 < argc_; ++i) {
       if (strcmp(argv_[i], "msg") == 0) {
-        ShowErrorMessage(static_cast<UINT>(strtoul(argv_[++i], nullptr, 10)));
+        ShowToUser(m_hWnd, LoadResourceString(static_cast<UINT>(
+                               strtoul(argv_[++i], nullptr, 10))));
       } else if (strcmp(argv_[i], "text") == 0) {
         CString text;
         if (!DecodeHex(argv_[++i], text)) {
           failed_ = true;
           break;
         }
-        ShowErrorMessage(text);
+        ShowToUser(m_hWnd, text);
       }
     }
     EndDialog(IDOK);

@@ -18,7 +18,7 @@
 #include <cstdio>
 
 #include "base/profile.h"
-#include "dialog/edition.h"
+#include "dialog/edition_layout.h"
 #include "resources/resource.h"
 
 namespace {

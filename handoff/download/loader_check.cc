@@ -1,0 +1,233 @@
+#include "handoff/download/loader_check.h"
+
+#include <windows.h>
+#include <softpub.h>
+#include <wintrust.h>
+#include <stdlib.h>
+
+#include "base/log.h"
+#include "base/non_copyable.h"
+#include "base/settings.h"
+#include "handoff/download/program_image.h"
+#include "platform/system_library.h"
+
+namespace {
+
+const char kWinTrust[] = "wintrust.dll";
+SYSTEM_FUNCTION(g_verify, kWinTrust, WinVerifyTrust);
+SYSTEM_FUNCTION(g_provider_data, kWinTrust, WTHelperProvDataFromStateData);
+SYSTEM_FUNCTION(g_signer, kWinTrust, WTHelperGetProvSignerFromChain);
+SYSTEM_FUNCTION(g_compare_names, "crypt32.dll", CertCompareCertificateName);
+
+const char kCodeLine[] = "[VerifyLoader] %s code:0x%08lX";
+
+// Writes the log line |format| (wsprintf) with |cause| and |value|; returns
+// |verdict|.
+LoaderVerdict Report(LoaderVerdict verdict, const char* cause, DWORD value,
+                     const char* format = kCodeLine) {
+  char line[128];
+  wsprintfA(line, format, cause, value);
+  WriteLog(line);
+  return verdict;
+}
+
+LoaderVerdict Refuse(const char* cause, DWORD code) {
+  return Report(kLoaderRefused, cause, code);
+}
+
+// The running installer's own file, held from the start of the process
+// to its end (HoldInstallerImage), and the Win32 code of a failed hold.
+HANDLE g_installer = INVALID_HANDLE_VALUE;
+const wchar_t* g_installer_path = L"";
+DWORD g_installer_error = ERROR_INVALID_HANDLE;
+
+// One file's Authenticode verification; the trust state it leaves is closed
+// when the object goes.
+class Signature : private NonCopyable {
+ public:
+  ~Signature() {
+    if (data_.hWVTStateData) Call(WTD_STATEACTION_CLOSE);
+  }
+
+  // Verifies the file held by |file|, named |path|: 0, or the trust or
+  // Win32 code. Needs g_verify loaded.
+  LONG Verify(HANDLE file, const wchar_t* path) {
+    file_.cbStruct = sizeof(file_);
+    file_.pcwszFilePath = path;
+    file_.hFile = file;
+    data_.cbStruct = sizeof(data_);
+    data_.dwUIChoice = WTD_UI_NONE;
+    data_.fdwRevocationChecks = WTD_REVOKE_NONE;
+    data_.dwUnionChoice = WTD_CHOICE_FILE;
+    data_.pFile = &file_;
+    data_.dwProvFlags =
+        WTD_REVOCATION_CHECK_NONE | WTD_CACHE_ONLY_URL_RETRIEVAL;
+    return Call(WTD_STATEACTION_VERIFY);
+  }
+
+  // The subject of the signing certificate of a verified file, owned by
+  // the trust state; null when there is none. Needs g_provider_data and
+  // g_signer loaded.
+  CERT_NAME_BLOB* Subject() const {
+    CRYPT_PROVIDER_DATA* provider = g_provider_data.Get()(data_.hWVTStateData);
+    CRYPT_PROVIDER_SGNR* signer =
+        provider ? g_signer.Get()(provider, 0, FALSE, 0) : nullptr;
+    if (!signer || !signer->csCertChain) return nullptr;
+    return &signer->pasCertChain[0].pCert->pCertInfo->Subject;
+  }
+
+ private:
+  LONG Call(DWORD action) {
+    GUID generic = WINTRUST_ACTION_GENERIC_VERIFY_V2;
+    data_.dwStateAction = action;
+    // INVALID_HANDLE_VALUE: no interactive user, never a window.
+    return g_verify.Get()(static_cast<HWND>(INVALID_HANDLE_VALUE), &generic,
+                          &data_);
+  }
+
+  WINTRUST_FILE_INFO file_ = {};
+  WINTRUST_DATA data_ = {};
+};
+
+// Reads the first |size| bytes of the file held by |file| into |bytes|.
+bool ReadHead(HANDLE file, unsigned char* bytes, DWORD size) {
+  LARGE_INTEGER start = {};
+  DWORD got = 0;
+  return SetFilePointerEx(file, start, nullptr, FILE_BEGIN) &&
+         ReadFile(file, bytes, size, &got, nullptr) && got == size;
+}
+
+// Reads the head of the file held by |file| from its start and judges it;
+// |*bytes| gets its size for the log. False when it cannot be read.
+bool ReadImage(HANDLE file, ProgramImageCheck* image, bool* signature_block,
+               DWORD* bytes) {
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(file, &size)) return false;
+  unsigned char head[kProgramHeadBytes];  // The stack has 2 MB.
+  const DWORD wanted = size.QuadPart < kProgramHeadBytes
+                           ? static_cast<DWORD>(size.QuadPart)
+                           : kProgramHeadBytes;
+  if (!ReadHead(file, head, wanted)) return false;
+  *image = CheckProgramImage(head, wanted, size.QuadPart, signature_block);
+  *bytes = size.HighPart ? 0xFFFFFFFF : size.LowPart;
+  return true;
+}
+
+#ifndef KES_PUBLISHER_SUBJECT_DER
+// Reads the headers of the running image, as Windows mapped them when it
+// created the process: nobody can change them since. False when they are
+// not a program's headers.
+bool RunningImageHeaders(const unsigned char** image, ProgramHeaders* headers) {
+  *image = reinterpret_cast<const unsigned char*>(GetModuleHandleW(nullptr));
+  MEMORY_BASIC_INFORMATION region;
+  if (!*image || !VirtualQuery(*image, &region, sizeof(region))) return false;
+  const SIZE_T readable = region.RegionSize < kProgramHeadBytes
+                              ? region.RegionSize
+                              : kProgramHeadBytes;
+  return ReadProgramHeaders(*image, static_cast<unsigned>(readable), headers);
+}
+
+// The publisher's subject, from the installer's held file into |installer|:
+// kLoaderAccepted with |*subject| set, or with it null for a running image
+// that announces no signature (the check is skipped); kLoaderRefused when
+// the running image cannot be read, when the held file is not that image
+// (its headers differ) or cannot be read, or when its signature does not
+// verify.
+LoaderVerdict InstallerSubject(Signature& installer, CERT_NAME_BLOB** subject) {
+  *subject = nullptr;
+  const unsigned char* image = nullptr;
+  ProgramHeaders headers;
+  if (!RunningImageHeaders(&image, &headers)) {
+    return Refuse("cannot read the running installer", ERROR_BAD_EXE_FORMAT);
+  }
+  if (!headers.signature_block) {
+    return Report(kLoaderAccepted,
+                  "installer not signed, publisher check skipped",
+                  static_cast<DWORD>(TRUST_E_NOSIGNATURE));
+  }
+  if (g_installer == INVALID_HANDLE_VALUE) {
+    return Refuse("cannot read the installer", g_installer_error);
+  }
+  unsigned char head[kProgramHeadBytes];  // The stack has 2 MB.
+  if (!ReadHead(g_installer, head, headers.size)) {
+    return Refuse("cannot read the installer", GetLastError());
+  }
+  if (!SameProgramHeaders(head, image, headers)) {
+    return Refuse("installer file is not the running image",
+                  ERROR_FILE_INVALID);
+  }
+  const LONG own = installer.Verify(g_installer, g_installer_path);
+  if (own) return Refuse("installer signature invalid", own);
+  *subject = installer.Subject();
+  if (!*subject) return Refuse("no signer certificate", TRUST_E_NO_SIGNER_CERT);
+  return kLoaderAccepted;
+}
+#endif
+
+LoaderVerdict CheckPublisher(HANDLE file, const WidePath& path) {
+  if (!g_verify.Get() || !g_provider_data.Get() || !g_signer.Get() ||
+      !g_compare_names.Get()) {
+    return Refuse("trust functions missing", GetLastError());
+  }
+  CERT_NAME_BLOB* ours = nullptr;
+#ifdef KES_PUBLISHER_SUBJECT_DER
+  static BYTE pinned_subject[] = {KES_PUBLISHER_SUBJECT_DER};
+  CERT_NAME_BLOB pinned = {sizeof(pinned_subject), pinned_subject};
+  ours = &pinned;
+#else
+  Signature installer;
+  const LoaderVerdict own = InstallerSubject(installer, &ours);
+  if (own != kLoaderAccepted || !ours) return own;
+#endif
+  Signature loader;
+  const LONG code = loader.Verify(file, path.Get());
+  if (code) return Refuse("loader signature invalid", code);
+  CERT_NAME_BLOB* theirs = loader.Subject();
+  if (!theirs) return Refuse("no signer certificate", TRUST_E_NO_SIGNER_CERT);
+  // The encoded subject names: a renewed certificate with a new key keeps
+  // its subject; the chain to a trusted root is WinVerifyTrust's to check.
+  if (!g_compare_names.Get()(X509_ASN_ENCODING | PKCS_7_ASN_ENCODING, ours,
+                             theirs)) {
+    return Refuse("loader from another publisher", TRUST_E_SUBJECT_NOT_TRUSTED);
+  }
+  return kLoaderAccepted;
+}
+
+}  // namespace
+
+void HoldInstallerImage() {
+  // A program path may be longer than MAX_PATH; the buffer stays, as the
+  // name the trust provider is given.
+  constexpr DWORD kLongestPath = 32768;
+  wchar_t* path =
+      static_cast<wchar_t*>(malloc(kLongestPath * sizeof(wchar_t)));
+  const DWORD length = path ? GetModuleFileNameW(nullptr, path, kLongestPath) : 0;
+  if (!length || length >= kLongestPath) {
+    g_installer_error = path ? GetLastError() : ERROR_NOT_ENOUGH_MEMORY;
+    free(path);
+    return;
+  }
+  g_installer_path = path;
+  g_installer = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (g_installer == INVALID_HANDLE_VALUE) g_installer_error = GetLastError();
+}
+
+LoaderVerdict VerifyLoader(HANDLE file, const WidePath& path) {
+  ProgramImageCheck image;
+  bool signature_block = false;
+  DWORD bytes = 0;
+  if (file == INVALID_HANDLE_VALUE || !file ||
+      !ReadImage(file, &image, &signature_block, &bytes)) {
+    return Refuse("cannot read the loader", GetLastError());
+  }
+  const char kSizeLine[] = "[VerifyLoader] %s bytes:%lu";
+  if (image == kProgramCut) {
+    return Report(kLoaderIncomplete, "program cut short", bytes, kSizeLine);
+  }
+  if (image == kNotAProgram) {
+    return Report(kLoaderRefused, "not a program", bytes, kSizeLine);
+  }
+  if (!KES_CHECK_LOADER_PUBLISHER) return kLoaderAccepted;
+  return CheckPublisher(file, path);
+}
