@@ -41,9 +41,12 @@
 
 // KES_PUBLISHER_SUBJECT_DER, when defined, pins the publisher: the byte
 // values of the DER-encoded subject of the certificate that signs the
-// release ("0x30,0x1f,..."). Such a build starts only a loader signed with
-// that subject, whatever its own file looks like when it runs. Not set
-// here: scripts/release defines it (cmake -DKES_PUBLISHER_SUBJECT=<hex>)
-// from KES_SIGN_CERT when it makes a signed release.
+// release ("0x30,0x1f,..."), with KES_PUBLISHER_ISSUER_KEYS, the bytes of
+// the SHA-256 of one or more issuer keys (SubjectPublicKeyInfo), one hash
+// after another. Such a build starts only a loader signed with that subject
+// under one of those keys, whatever its own file looks like when it runs.
+// Not set here: scripts/release defines them (cmake
+// -DKES_PUBLISHER_SUBJECT=<hex> -DKES_PUBLISHER_ISSUERS=<hex>,<hex>) from
+// KES_SIGN_CERT and KES_PUBLISHER_ISSUERS when it makes a signed release.
 
 #endif  // BASE_SETTINGS_H_

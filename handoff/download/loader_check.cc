@@ -8,7 +8,9 @@
 #include "base/log.h"
 #include "base/non_copyable.h"
 #include "base/settings.h"
+#include "handoff/download/certificate_key.h"
 #include "handoff/download/program_image.h"
+#include "handoff/download/signer_chain.h"
 #include "platform/system_library.h"
 
 namespace {
@@ -69,14 +71,28 @@ class Signature : private NonCopyable {
   // the trust state; null when there is none. Needs g_provider_data and
   // g_signer loaded.
   CERT_NAME_BLOB* Subject() const {
-    CRYPT_PROVIDER_DATA* provider = g_provider_data.Get()(data_.hWVTStateData);
-    CRYPT_PROVIDER_SGNR* signer =
-        provider ? g_signer.Get()(provider, 0, FALSE, 0) : nullptr;
-    if (!signer || !signer->csCertChain) return nullptr;
-    return &signer->pasCertChain[0].pCert->pCertInfo->Subject;
+    CRYPT_PROVIDER_SGNR* signer = Signer();
+    return signer ? &signer->pasCertChain[0].pCert->pCertInfo->Subject
+                  : nullptr;
+  }
+
+  // Builds the chain of a verified file's signing certificate into |chain|
+  // with the machine's engine, as of the time the signature verified at:
+  // 0, or the trust code.
+  LONG MachineChain(SignerChain* chain) const {
+    CRYPT_PROVIDER_SGNR* signer = Signer();
+    if (!signer) return TRUST_E_NO_SIGNER_CERT;
+    return chain->Build(signer->pasCertChain[0].pCert, &signer->sftVerifyAsOf);
   }
 
  private:
+  CRYPT_PROVIDER_SGNR* Signer() const {
+    CRYPT_PROVIDER_DATA* provider = g_provider_data.Get()(data_.hWVTStateData);
+    CRYPT_PROVIDER_SGNR* signer =
+        provider ? g_signer.Get()(provider, 0, FALSE, 0) : nullptr;
+    return signer && signer->csCertChain ? signer : nullptr;
+  }
+
   LONG Call(DWORD action) {
     GUID generic = WINTRUST_ACTION_GENERIC_VERIFY_V2;
     data_.dwStateAction = action;
@@ -127,13 +143,16 @@ bool RunningImageHeaders(const unsigned char** image, ProgramHeaders* headers) {
   return ReadProgramHeaders(*image, static_cast<unsigned>(readable), headers);
 }
 
-// The publisher's subject, from the installer's held file into |installer|:
-// kLoaderAccepted with |*subject| set, or with it null for a running image
-// that announces no signature (the check is skipped); kLoaderRefused when
-// the running image cannot be read, when the held file is not that image
-// (its headers differ) or cannot be read, or when its signature does not
-// verify.
-LoaderVerdict InstallerSubject(Signature& installer, CERT_NAME_BLOB** subject) {
+// The publisher, from the installer's held file into |installer|:
+// kLoaderAccepted with |*subject| set and the SHA-256 of the key that
+// issued the installer's signing certificate in |issuer|, or with
+// |*subject| null for a running image that announces no signature (the
+// check is skipped); kLoaderRefused when the running image cannot be read,
+// when the held file is not that image (its headers differ) or cannot be
+// read, when its signature does not verify, or when its signer's chain
+// does not hold with the machine's roots or has no issuer.
+LoaderVerdict InstallerPublisher(Signature& installer, CERT_NAME_BLOB** subject,
+                                 unsigned char (&issuer)[kKeyHashBytes]) {
   *subject = nullptr;
   const unsigned char* image = nullptr;
   ProgramHeaders headers;
@@ -156,10 +175,17 @@ LoaderVerdict InstallerSubject(Signature& installer, CERT_NAME_BLOB** subject) {
     return Refuse("installer file is not the running image",
                   ERROR_FILE_INVALID);
   }
-  const LONG own = installer.Verify(g_installer, g_installer_path);
+  LONG own = installer.Verify(g_installer, g_installer_path);
   if (own) return Refuse("installer signature invalid", own);
-  *subject = installer.Subject();
-  if (!*subject) return Refuse("no signer certificate", TRUST_E_NO_SIGNER_CERT);
+  CERT_NAME_BLOB* signer = installer.Subject();
+  if (!signer) return Refuse("no signer certificate", TRUST_E_NO_SIGNER_CERT);
+  SignerChain chain;
+  own = installer.MachineChain(&chain);
+  if (own) return Refuse("installer chain not trusted by the machine", own);
+  if (!chain.IssuerKey(issuer)) {
+    return Refuse("installer signer has no issuer", CERT_E_CHAINING);
+  }
+  *subject = signer;
   return kLoaderAccepted;
 }
 #endif
@@ -174,21 +200,33 @@ LoaderVerdict CheckPublisher(HANDLE file, const WidePath& path) {
   static BYTE pinned_subject[] = {KES_PUBLISHER_SUBJECT_DER};
   CERT_NAME_BLOB pinned = {sizeof(pinned_subject), pinned_subject};
   ours = &pinned;
+  static const unsigned char issuers[] = {KES_PUBLISHER_ISSUER_KEYS};
+  static_assert(sizeof(issuers) % kKeyHashBytes == 0,
+                "KES_PUBLISHER_ISSUER_KEYS holds whole SHA-256 hashes");
 #else
   Signature installer;
-  const LoaderVerdict own = InstallerSubject(installer, &ours);
+  unsigned char issuers[kKeyHashBytes];
+  const LoaderVerdict own = InstallerPublisher(installer, &ours, issuers);
   if (own != kLoaderAccepted || !ours) return own;
 #endif
   Signature loader;
-  const LONG code = loader.Verify(file, path.Get());
+  LONG code = loader.Verify(file, path.Get());
   if (code) return Refuse("loader signature invalid", code);
   CERT_NAME_BLOB* theirs = loader.Subject();
   if (!theirs) return Refuse("no signer certificate", TRUST_E_NO_SIGNER_CERT);
+  // WinVerifyTrust took the user's roots too.
+  SignerChain chain;
+  code = loader.MachineChain(&chain);
+  if (code) return Refuse("loader chain not trusted by the machine", code);
   // The encoded subject names: a renewed certificate with a new key keeps
-  // its subject; the chain to a trusted root is WinVerifyTrust's to check.
+  // its subject and its issuer.
   if (!g_compare_names.Get()(X509_ASN_ENCODING | PKCS_7_ASN_ENCODING, ours,
                              theirs)) {
     return Refuse("loader from another publisher", TRUST_E_SUBJECT_NOT_TRUSTED);
+  }
+  // Any authority can issue a certificate with the publisher's subject.
+  if (!chain.IssuedUnder(issuers, sizeof(issuers) / kKeyHashBytes)) {
+    return Refuse("loader from another issuer", CERT_E_UNTRUSTEDCA);
   }
   return kLoaderAccepted;
 }

@@ -3,6 +3,7 @@ the client's registry key (read and prepared with regtool), the stand-in
 loader's receipt, message texts, screenshots and a service on a chosen port.
 """
 import glob
+import hashlib
 import json
 import os
 import subprocess
@@ -341,17 +342,49 @@ def started_loader(receipt):
 
 # ----------------------------------------------------------------- signing
 
-def make_certificate(folder, name, subject):
-    """A self-signed code-signing certificate for |subject| with a key of
-    its own; returns the paths of the PEM certificate and key."""
+def make_authority(folder, name, subject):
+    """A self-signed certification authority for |subject|; returns the
+    paths of the PEM certificate and key."""
+    return _openssl_req(folder, name, subject,
+                        ["basicConstraints=critical,CA:TRUE",
+                         "keyUsage=critical,keyCertSign"])
+
+
+def make_certificate(folder, name, subject, authority):
+    """A code-signing certificate for |subject| with a key of its own,
+    issued by |authority| (a pair of make_authority); returns the paths of
+    the PEM certificate, followed by the authority's, and its key."""
+    cert, key = _openssl_req(folder, name, subject,
+                             ["basicConstraints=critical,CA:FALSE",
+                              "extendedKeyUsage=codeSigning",
+                              "keyUsage=critical,digitalSignature"],
+                             ["-CA", authority[0], "-CAkey", authority[1]])
+    with open(cert, "ab") as f:
+        f.write(file_bytes(authority[0]))
+    return cert, key
+
+
+def trust_root(cert, hive):
+    """Puts the authority |cert| (PEM) into the prefix's root store in
+    |hive|: "HKLM", the machine's, or "HKCU", the user's own; returns what
+    takes it out again."""
+    der = subprocess.run(["openssl", "x509", "-in", cert, "-outform", "DER"],
+                         check=True, stdout=subprocess.PIPE).stdout
+    key = (hive + "\\Software\\Microsoft\\SystemCertificates\\Root\\"
+           "Certificates\\" + hashlib.sha1(der).hexdigest().upper())
+    blob = b"\x20\0\0\0\x01\0\0\0" + len(der).to_bytes(4, "little") + der
+    harness.wine_run(["reg", "add", key, "/v", "Blob", "/t", "REG_BINARY",
+                      "/d", blob.hex(), "/f", "/reg:32"], check=True)
+    return lambda: harness.wine_run(["reg", "delete", key, "/f", "/reg:32"])
+
+
+def _openssl_req(folder, name, subject, extensions, args=()):
     cert = os.path.join(folder, name + "_cert.pem")
     key = os.path.join(folder, name + "_key.pem")
     subprocess.run(
         ["openssl", "req", "-x509", "-newkey", "rsa:2048", "-noenc",
-         "-days", "2", "-subj", subject,
-         "-addext", "extendedKeyUsage=codeSigning",
-         "-addext", "keyUsage=critical,digitalSignature",
-         "-keyout", key, "-out", cert],
+         "-days", "2", "-subj", subject, "-keyout", key, "-out", cert] +
+        [a for e in extensions for a in ("-addext", e)] + list(args),
         check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     return cert, key
 

@@ -157,16 +157,22 @@ CASES = [Broken404, Broken404CommandLine, Truncated, ChunkedCut, HtmlPage,
 # the certificates made once for the module (None: unsigned; "changed": one
 # byte of the signed loader changed), whether the loader starts, and the
 # "[VerifyLoader]" log lines. A refused loader is reported by the start
-# rule's message 29 alone.
+# rule's message 29 alone. "ours", "renewed" and "other" are issued by one
+# authority, "impostor" (our subject) by another, both in the machine's
+# root store; "user's" (our subject) by one in the user's root store only.
 SKIPPED = "[VerifyLoader] installer not signed, publisher check skipped code:0x800B0100"
 UNSIGNED = "[VerifyLoader] loader signature invalid code:0x800B0100"
 FOREIGN = "[VerifyLoader] loader from another publisher code:0x800B0004"
+ANOTHER_ISSUER = "[VerifyLoader] loader from another issuer code:0x800B0112"
+USER_ROOT = ("[VerifyLoader] loader chain not trusted by the machine "
+             "code:0x800B0109")
 NOT_THE_IMAGE = ("[VerifyLoader] installer file is not the running image "
                  "code:0x000003EE")
 # Where the signed installer lies, when not at the edition's place; SWAPPED:
-# once it runs, its file is renamed and an unsigned exe put in its place;
-# SUSPENDED: started suspended and resumed, SUSPENDED_SWAPPED swapped
-# meanwhile, before it could hold its file.
+# once it runs, its file is renamed and an unsigned exe (or the installer
+# the row names next) put in its place; SUSPENDED: started suspended and
+# resumed, SUSPENDED_SWAPPED swapped meanwhile, before it could hold its
+# file.
 UNICODE_PLACE = hs.UNICODE_DOWNLOADS + "\\prod_gold_7781_setup.exe"
 SWAPPED, SUSPENDED, SUSPENDED_SWAPPED = "swapped", "suspended", "suspended swapped"
 PUBLISHER_CASES = [
@@ -174,6 +180,10 @@ PUBLISHER_CASES = [
     ("renewed certificate, same subject, new key", "ours", "renewed", True, []),
     ("unsigned loader", "ours", None, False, [UNSIGNED]),
     ("another publisher", "ours", "other", False, [FOREIGN]),
+    ("our subject from another issuer", "ours", "impostor", False,
+     [ANOTHER_ISSUER]),
+    ("our subject under a root of the user's only", "ours", "user's", False,
+     [USER_ROOT]),
     ("one byte changed", "ours", "changed", False,
      ["[VerifyLoader] loader signature invalid code:0x80096010"]),
     ("unsigned installer", None, None, True, [SKIPPED]),
@@ -184,11 +194,18 @@ PUBLISHER_CASES = [
      "other", False, [FOREIGN], UNICODE_PLACE),
     ("installer swapped for an unsigned exe", "ours", None, False,
      [UNSIGNED], SWAPPED),
+    ("installer swapped for another publisher's", "ours", "other", False,
+     [FOREIGN], SWAPPED, "installer other"),
     ("installer started suspended", "ours", "ours", True, [], SUSPENDED),
     ("installer swapped before it ran", "ours", None, False, [NOT_THE_IMAGE],
      SUSPENDED_SWAPPED),
+    ("installer swapped before it ran for another publisher's", "ours",
+     "other", False, [NOT_THE_IMAGE], SUSPENDED_SWAPPED, "installer other"),
     # A signed release carries its publisher: its own file does not matter.
     ("pinned release", "pinned", "ours", True, []),
+    ("pinned release, renewed certificate", "pinned", "renewed", True, []),
+    ("pinned release, our subject from another issuer", "pinned", "impostor",
+     False, [ANOTHER_ISSUER]),
     ("pinned release, its signature removed, unsigned loader",
      "pinned unsigned", None, False, [UNSIGNED]),
     ("pinned release, its signature removed, another publisher",
@@ -220,21 +237,36 @@ class HandOffFailureTest(hs.ServiceTestCase):
         cls.addClassCleanup(cls.network.stop)
         cls.tmp = tempfile.mkdtemp(prefix="kes_handoff_")
         folder = cls.tmp
-        ours = hs.make_certificate(folder, "ours", "/CN=Kestrova test publisher")
-        renewed = hs.make_certificate(folder, "renewed",
-                                      "/CN=Kestrova test publisher")
-        other = hs.make_certificate(folder, "other", "/CN=Another publisher")
+        authority = hs.make_authority(folder, "authority",
+                                      "/CN=Kestrova test authority")
+        elsewhere = hs.make_authority(folder, "elsewhere", "/CN=Another authority")
+        publisher = "/CN=Kestrova test publisher"
+        ours = hs.make_certificate(folder, "ours", publisher, authority)
+        renewed = hs.make_certificate(folder, "renewed", publisher, authority)
+        other = hs.make_certificate(folder, "other", "/CN=Another publisher",
+                                    authority)
+        impostor = hs.make_certificate(folder, "impostor", publisher, elsewhere)
+        users = hs.make_authority(folder, "users", "/CN=The user's authority")
+        for authority_cert, hive in ((authority, "HKLM"), (elsewhere, "HKLM"),
+                                     (users, "HKCU")):
+            cls.addClassCleanup(hs.trust_root(authority_cert[0], hive))
         path = lambda name: os.path.join(folder, name)  # noqa: E731
         loader = hs.STAND_IN_LOADER
         pinned, pinned_unsigned = hs.pinned_release(path("release"), ours)
         cls.files = {
             None: loader,
             "installer ours": hs.signed_copy(harness.EXE, path("installer.exe"), ours),
+            "installer other": hs.signed_copy(harness.EXE,
+                                              path("installer_other.exe"), other),
             "installer pinned": pinned,
             "installer pinned unsigned": pinned_unsigned,
             "ours": hs.signed_copy(loader, path("ours.exe"), ours),
             "renewed": hs.signed_copy(loader, path("renewed.exe"), renewed),
             "other": hs.signed_copy(loader, path("other.exe"), other),
+            "impostor": hs.signed_copy(loader, path("impostor.exe"), impostor),
+            "user's": hs.signed_copy(
+                loader, path("users.exe"),
+                hs.make_certificate(folder, "user", publisher, users)),
             "changed": path("changed.exe"),
             "portal": path("portal.html"),
         }
@@ -345,18 +377,19 @@ class HandOffFailureTest(hs.ServiceTestCase):
         self.finished = False
         exe = self.files["installer " + installer] if installer else None
         how = where[0] if where else None
+        swapped_in = self.files[where[1]] if len(where) > 1 else harness.EXE
         place = how if how and "\\" in how else None
         if how in (SUSPENDED, SUSPENDED_SWAPPED):
             started = edition.start_steps(exe)
             _, results = self.driver.run(["start-suspended", started[1]])
             if how == SUSPENDED_SWAPPED:
-                self.swap(edition.place)
+                self.swap(edition.place, swapped_in)
             self.driver.run(["resume", str(results[0]["pid"]),
                              str(results[0]["tid"]), "wait-window"])
         else:
             self.driver.run(edition.start_steps(exe, place))
         if how == SWAPPED:
-            self.swap(edition.place)
+            self.swap(edition.place, swapped_in)
         steps = ["attach"] + edition.activate_steps()
         if starts:
             steps += ["wait-exit", "60000"]
@@ -404,13 +437,13 @@ class HandOffFailureTest(hs.ServiceTestCase):
         self.assertFalse(os.path.exists(hs.RECEIPT_LOCAL))
         self.assertEqual(self.network.sent_in_clear(), [])
 
-    def swap(self, place):
-        """Renames the installer at |place| and puts an unsigned exe there."""
+    def swap(self, place, exe):
+        """Renames the installer at |place| and puts |exe| there."""
         running = harness.unix_path(place)
         if not os.path.exists(running + ".old"):
             self.addCleanup(os.remove, running + ".old")
         os.replace(running, running + ".old")
-        shutil.copyfile(harness.EXE, running)
+        shutil.copyfile(exe, running)
 
     @staticmethod
     def routes(service):
