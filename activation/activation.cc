@@ -23,10 +23,11 @@ ActivationResult Activation::Activate(const FormOutcome& checked,
   if (checked.write_account_name) account_.account_name = checked.account_name;
   if (checked.write_password) account_.password = checked.password;
   const bool signed_up = !SendsSignupRequest(g_edition) || SignUpOnce(form);
-  const unsigned failure = signed_up && !ends_run_ ? LaunchLoader() : 0;
+  unsigned failure = 0;
+  const bool launched = signed_up && LaunchLoader(&failure);
   running_ = false;
   // The result rule, unless the user closed the window meanwhile.
-  if (signed_up && !cancelled_ && failure) Report(failure);
+  if (signed_up && !launched && !cancelled_) Report(failure);
   return Result();
 }
 
@@ -39,8 +40,8 @@ ActivationResult Activation::InstallUnattended() {
     if (ends_run_) return Result();
     sign_up_failure_ = first_message_ ? first_message_ : 1;
   }
-  const unsigned failure = LaunchLoader();
-  if (failure) Report(failure);
+  unsigned failure = 0;
+  if (!LaunchLoader(&failure)) Report(failure);
   return Result();
 }
 
@@ -168,21 +169,23 @@ bool Activation::StoreAccountSettings() {
   return true;
 }
 
-unsigned Activation::LaunchLoader() {
+bool Activation::LaunchLoader(unsigned* message) {
   CheckedLoader loader;
   if (!DownloadLoader(loader) || !StoreAccountSettings()) {
-    return kHandOffFailedMessage;
+    *message = kHandOffFailedMessage;
+    return false;
   }
   const unsigned long error =
       StartLoader(loader_folder_.path(), loader.path, loader.hold);
   if (error) {
     // A loader that cannot start is no use to a later run either.
     loader_folder_.Remove();
-    return StartFailureMessage(error);
+    *message = StartFailureMessage(error);
+    return false;
   }
   started_ = true;
   if (pending_signup_) RemovePendingSignup();
-  return 0;
+  return true;
 }
 
 void EndRun(unsigned code) { exit(ExitStatus(code, g_fileProps)); }

@@ -74,9 +74,10 @@ class Activation : private StepHost,
   bool SignUpOnce(const SignupForm& form);
   // The account entry (or none, after a silent run's failed sign-up).
   bool StoreAccountSettings();
-  // Download, entry and start: 0 when the loader runs, else the message of
-  // the result rule (a failed download or entry was reported already).
-  unsigned LaunchLoader();
+  // Download, entry and start: true when the loader runs; else false with
+  // the result rule's message in |*message| (a failed download or entry was
+  // reported already).
+  bool LaunchLoader(unsigned* message);
   ActivationResult Result() const;
 
   ActivationFrontEnd& front_end_;

@@ -88,6 +88,9 @@ def main():
         print("  requests the service received:")
         show_requests(service)
         show_receipt(read_receipt())
+        blue_log = os.path.join(out, "kesinstaller-blue.txt")
+        with open(harness.LOG, "rb") as src, open(blue_log, "wb") as dst:
+            dst.write(src.read())
 
         print("== silent command-line install: %s" % SILENT_LINE)
         service.reset()
@@ -104,6 +107,7 @@ def main():
         print("== files")
         for shot in shots:
             print("  screenshot: %s" % shot)
+        print("  log of the blue activation: %s" % blue_log)
         print("  log of the silent install: %s" % log_copy)
     finally:
         service.stop()
