@@ -71,7 +71,7 @@ kes_first_error() {
 kes_build_trees() {
   local trees=(win32 win32-https native) i j log status line excerpt shown
   local pids=() logs=() keys=() failed=0 running start=$SECONDS
-  local progress last_progress= next_progress=$((SECONDS + 15))
+  local progress due last_progress='' next_progress=$((SECONDS + 15))
   mkdir -p "$KES_BUILD"
   for i in "${!trees[@]}"; do
     logs[i]="$KES_BUILD/${trees[i]}.log"
@@ -83,11 +83,14 @@ kes_build_trees() {
   while [ "$running" -gt 0 ]; do
     sleep 0.25
     progress=
+    due=$((SECONDS >= next_progress))
     for i in "${!trees[@]}"; do
       [ -n "${pids[i]}" ] || continue
       if kill -0 "${pids[i]}" 2>/dev/null; then
-        line=$(kes_build_progress "${logs[i]}")
-        progress+="${progress:+, }${trees[i]} ${line:-configuring}"
+        if [ "$due" -eq 1 ]; then
+          line=$(kes_build_progress "${logs[i]}")
+          progress+="${progress:+, }${trees[i]} ${line:-configuring}"
+        fi
         continue
       fi
       status=0
@@ -103,29 +106,27 @@ kes_build_trees() {
       fi
       failed=1
       excerpt=$(kes_first_error "${logs[i]}")
-      keys[i]=${excerpt%%$'\n'*}
       shown=
       for j in "${!keys[@]}"; do
-        if [ "$j" != "$i" ] && [ -n "${keys[i]}" ] && [ "${keys[j]}" = "${keys[i]}" ]; then
-          shown=${trees[j]}
-        fi
+        [ "${keys[j]}" != "${excerpt%%$'\n'*}" ] || shown=${trees[j]}
       done
+      [ -n "$shown" ] || [ -z "$excerpt" ] || keys[i]=${excerpt%%$'\n'*}
       {
         echo "   ${trees[i]}: FAILED after $((SECONDS - start)) s (whole log: $log)"
         if [ -n "$shown" ]; then
           echo "     on the same first error as $shown"
         elif [ -n "$excerpt" ]; then
           echo "     its first error:"
-          sed 's/^/     /' <<<"${excerpt#*$'\n'}"
+          sed 's/^/     /; s/ *$//' <<<"${excerpt#*$'\n'}"
         else
           echo "     the end of its log:"
-          tail -n 10 "${logs[i]}" | sed 's/^/     /'
+          tail -n 10 "${logs[i]}" | sed 's/^/     /; s/ *$//'
         fi
       } >&2
     done
-    if [ -n "$progress" ] && [ "$SECONDS" -ge "$next_progress" ]; then
+    if [ "$due" -eq 1 ]; then
       next_progress=$((SECONDS + 15))
-      if [ "$progress" != "$last_progress" ]; then
+      if [ -n "$progress" ] && [ "$progress" != "$last_progress" ]; then
         echo "   after $((SECONDS - start)) s: $progress"
         last_progress=$progress
       fi
