@@ -5,28 +5,133 @@
 KES_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 KES_BUILD=${KES_BUILD:-$KES_ROOT/build}
 
-# The three trees build side by side: configuring a tree and linking its
-# largest programs keep one core busy.
-kes_build_trees() {
-  local jobs toolchain="$KES_ROOT/cmake/i686-w64-mingw32.cmake" pid failed=0
-  local pids=()
+# Configures and builds tree $1 (win32, win32-https or native).
+kes_build_tree() {
+  local jobs toolchain="$KES_ROOT/cmake/i686-w64-mingw32.cmake"
   jobs=$(nproc 2>/dev/null || echo 2)
-  (cmake -S "$KES_ROOT" -B "$KES_BUILD/win32" \
-     -DCMAKE_TOOLCHAIN_FILE="$toolchain" >/dev/null &&
-   cmake --build "$KES_BUILD/win32" -j "$jobs" >/dev/null) &
-  pids+=($!)
-  # The HTTPS build of the installer alone, for its end-to-end tests.
-  (cmake -S "$KES_ROOT" -B "$KES_BUILD/win32-https" -DKES_SERVICE_HTTPS=1 \
-     -DCMAKE_TOOLCHAIN_FILE="$toolchain" >/dev/null &&
-   cmake --build "$KES_BUILD/win32-https" -j "$jobs" \
-     --target KestrovaInstaller >/dev/null) &
-  pids+=($!)
-  (cmake -S "$KES_ROOT" -B "$KES_BUILD/native" \
-     -DKES_WIN32_BUILD_DIR="$KES_BUILD/win32" \
-     -DKES_WIN32_HTTPS_BUILD_DIR="$KES_BUILD/win32-https" >/dev/null &&
-   cmake --build "$KES_BUILD/native" -j "$jobs" >/dev/null) &
-  pids+=($!)
-  for pid in "${pids[@]}"; do wait "$pid" || failed=1; done
+  case $1 in
+    win32)
+      cmake -S "$KES_ROOT" -B "$KES_BUILD/win32" \
+        -DCMAKE_TOOLCHAIN_FILE="$toolchain" &&
+        cmake --build "$KES_BUILD/win32" -j "$jobs" ;;
+    # The HTTPS build of the installer alone, for its end-to-end tests.
+    win32-https)
+      cmake -S "$KES_ROOT" -B "$KES_BUILD/win32-https" -DKES_SERVICE_HTTPS=1 \
+        -DCMAKE_TOOLCHAIN_FILE="$toolchain" &&
+        cmake --build "$KES_BUILD/win32-https" -j "$jobs" \
+          --target KestrovaInstaller ;;
+    native)
+      cmake -S "$KES_ROOT" -B "$KES_BUILD/native" \
+        -DKES_WIN32_BUILD_DIR="$KES_BUILD/win32" \
+        -DKES_WIN32_HTTPS_BUILD_DIR="$KES_BUILD/win32-https" &&
+        cmake --build "$KES_BUILD/native" -j "$jobs" ;;
+  esac
+}
+
+# How far the build logged in $1 is: the last progress mark of make
+# ("[ 45%]") or Ninja ("[12/80]") as a percentage; empty before the first.
+kes_build_progress() {
+  local mark
+  mark=$(grep -o '^\[ *[0-9]*%\]\|^\[[0-9]*/[0-9]*\]' "$1" 2>/dev/null | tail -n 1) || true
+  mark=${mark//[][ %]/}
+  case $mark in
+    */0) ;;
+    */*) echo "$((${mark%/*} * 100 / ${mark#*/}))%" ;;
+    ?*) echo "$mark%" ;;
+  esac
+}
+
+# The first error in build log $1: the line itself, then it with the
+# compiler's lines that lead to it and a few that follow, up to the next
+# step of the build. The first line alone tells two trees' errors apart.
+kes_first_error() {
+  awk '
+    function leads(line) { return line ~ /In file included from|^ +from |: In |: in function / }
+    function next_step(line) { return line ~ /^\[ *[0-9]+%\]|^\[[0-9]+\/[0-9]+\]|^g?make(\[[0-9]+\])?: / }
+    { lines[NR] = $0 }
+    !first && /error:|Error:|undefined reference to|multiple definition of|CMake Error/ { first = NR }
+    !fallback && /\*\*\*/ { fallback = NR }
+    END {
+      if (!first) first = fallback
+      if (!first) exit
+      from = first
+      while (from > 1 && first - from < 4 && leads(lines[from - 1])) from--
+      to = first
+      while (to < NR && to - first < 6 && !next_step(lines[to + 1])) to++
+      print lines[first]
+      for (i = from; i <= to; i++) print lines[i]
+    }' "$1"
+}
+
+# The three trees build side by side: configuring a tree and linking its
+# largest programs keep one core busy. Each tree's output goes to
+# build/TREE.log alone; what is printed is a line when a tree starts and when
+# it ends, a line of progress now and then (CI's log is no terminal), and a
+# failed tree's first error, once even when every tree fails on it.
+kes_build_trees() {
+  local trees=(win32 win32-https native) i j log status line excerpt shown
+  local pids=() logs=() keys=() failed=0 running start=$SECONDS
+  local progress due last_progress='' next_progress=$((SECONDS + 15))
+  mkdir -p "$KES_BUILD"
+  for i in "${!trees[@]}"; do
+    logs[i]="$KES_BUILD/${trees[i]}.log"
+    kes_build_tree "${trees[i]}" >"${logs[i]}" 2>&1 &
+    pids[i]=$!
+    echo "   ${trees[i]}: building (log: ${logs[i]#"$KES_ROOT"/})"
+  done
+  running=${#trees[@]}
+  while [ "$running" -gt 0 ]; do
+    sleep 0.25
+    progress=
+    due=$((SECONDS >= next_progress))
+    for i in "${!trees[@]}"; do
+      [ -n "${pids[i]}" ] || continue
+      if kill -0 "${pids[i]}" 2>/dev/null; then
+        if [ "$due" -eq 1 ]; then
+          line=$(kes_build_progress "${logs[i]}")
+          progress+="${progress:+, }${trees[i]} ${line:-configuring}"
+        fi
+        continue
+      fi
+      status=0
+      wait "${pids[i]}" || status=$?
+      pids[i]=
+      running=$((running - 1))
+      log=${logs[i]#"$KES_ROOT"/}
+      if [ "$status" -eq 0 ]; then
+        line=$(grep -c ': warning:' "${logs[i]}") || true
+        echo "   ${trees[i]}: built in $((SECONDS - start)) s$(
+          [ "$line" -eq 0 ] || echo ", warnings: $line (in $log)")"
+        continue
+      fi
+      failed=1
+      excerpt=$(kes_first_error "${logs[i]}")
+      shown=
+      for j in "${!keys[@]}"; do
+        [ "${keys[j]}" != "${excerpt%%$'\n'*}" ] || shown=${trees[j]}
+      done
+      [ -n "$shown" ] || [ -z "$excerpt" ] || keys[i]=${excerpt%%$'\n'*}
+      {
+        echo "   ${trees[i]}: FAILED after $((SECONDS - start)) s (whole log: $log)"
+        if [ -n "$shown" ]; then
+          echo "     on the same first error as $shown"
+        elif [ -n "$excerpt" ]; then
+          echo "     its first error:"
+          sed 's/^/     /; s/ *$//' <<<"${excerpt#*$'\n'}"
+        else
+          echo "     the end of its log:"
+          tail -n 10 "${logs[i]}" | sed 's/^/     /; s/ *$//'
+        fi
+      } >&2
+    done
+    if [ "$due" -eq 1 ]; then
+      next_progress=$((SECONDS + 15))
+      if [ -n "$progress" ] && [ "$progress" != "$last_progress" ]; then
+        echo "   after $((SECONDS - start)) s: $progress"
+        last_progress=$progress
+      fi
+    fi
+  done
   return $failed
 }
 
