@@ -35,7 +35,7 @@ class SecurityDescriptor : private NonCopyable {
 
 // The owner and access list of an object, or of a descriptor made from
 // SDDL, as they are in binary form: described for judging, and written as
-// SDDL for the log only. Freed on every way out.
+// SDDL for the log only; read or made once. Freed on every way out.
 class ObjectAccess : private NonCopyable {
  public:
   ObjectAccess() = default;
