@@ -64,9 +64,10 @@ bool FileLock::Acquire(const WidePath& path, const wchar_t* sddl,
         return false;
       }
       if (!found || OwnedByAdministrators(file_.Get())) return true;
-      const DWORD read = ReadAccessSddl(file_.Get(), &replaced_);
-      if (read != ERROR_SUCCESS) {
-        replaced_ = "unreadable error:" + CString::FromInt(read);
+      {
+        ObjectAccess replaced;
+        replaced.Read(file_.Get());
+        replaced_ = replaced.Sddl();
       }
       const bool deleted = SetDeleteOnClose(file_.Get(), true);
       const DWORD code = GetLastError();

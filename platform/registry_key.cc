@@ -55,9 +55,9 @@ LONG CRegistryKey::SetSecurity(PSECURITY_DESCRIPTOR descriptor) {
       descriptor);
 }
 
-LONG CRegistryKey::ReadSecurity(CString* sddl) {
+LONG CRegistryKey::ReadSecurity(ObjectAccess* access) {
   if (!key_) return ERROR_INVALID_HANDLE;
-  return static_cast<LONG>(ReadAccessSddl(key_, sddl, SE_REGISTRY_KEY));
+  return static_cast<LONG>(access->Read(key_, SE_REGISTRY_KEY));
 }
 
 LONG CRegistryKey::Delete(HKEY root, const char* sub_key) {

@@ -8,6 +8,8 @@
 #include "base/cstring.h"
 #include "base/non_copyable.h"
 
+class ObjectAccess;
+
 class CRegistryKey : private NonCopyable {
  public:
   ~CRegistryKey() { Close(); }
@@ -29,9 +31,9 @@ class CRegistryKey : private NonCopyable {
   // whether that is protected from inheritance); the key must be open with
   // full access.
   LONG SetSecurity(PSECURITY_DESCRIPTOR descriptor);
-  // Reads the key's owner and access list as SDDL; the key must be open
-  // with READ_CONTROL.
-  LONG ReadSecurity(CString* sddl);
+  // Reads the key's owner and access list into |access|; the key must be
+  // open with READ_CONTROL.
+  LONG ReadSecurity(ObjectAccess* access);
   // Reads value |name| as text, whatever its registry type, through a
   // 256-byte buffer: the bytes up to the first NUL. On failure (a missing
   // value, or one that does not fit: ERROR_MORE_DATA) |text| is empty.

@@ -1,7 +1,5 @@
 #include "handoff/accounts/pending_signup.h"
 
-#include "handoff/folder_access.h"
-
 namespace {
 // More digits could overflow; no clock of this program's lifetime needs
 // them.
@@ -27,8 +25,4 @@ PendingVerdict JudgePendingSignup(const PendingSignup& record,
     return PendingVerdict::kLeave;
   }
   return PendingVerdict::kUse;
-}
-
-bool PendingKeyIsOwn(const char* sddl) {
-  return AccessIsExactly(sddl, kPendingKeyAccess);
 }

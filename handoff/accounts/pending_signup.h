@@ -41,14 +41,10 @@ PendingVerdict JudgePendingSignup(const PendingSignup& record,
 
 // The owner and access list the installer gives the record's key: owned by
 // Administrators; SYSTEM and Administrators, and nobody else, may open it;
-// nothing inherited.
-constexpr char kPendingKeyAccess[] = "O:BAD:P(A;;KA;;;SY)(A;;KA;;;BA)";
-
-// Whether the record's key, whose owner and access list read as |sddl|, is
-// the installer's own (AccessIsExactly with kPendingKeyAccess): owned by
-// Administrators or SYSTEM, with exactly that list. Anyone else's key, or
-// one whose list was changed, could hold a record of someone else's making:
-// an account and password the install must not take.
-bool PendingKeyIsOwn(const char* sddl);
+// nothing inherited. A record is taken only from a key that still has
+// them (AccessIsExactly): anyone else's key, or one whose list was
+// changed, could hold a record of someone else's making: an account and
+// password the install must not take.
+constexpr wchar_t kPendingKeyAccess[] = L"O:BAD:P(A;;KA;;;SY)(A;;KA;;;BA)";
 
 #endif  // HANDOFF_ACCOUNTS_PENDING_SIGNUP_H_

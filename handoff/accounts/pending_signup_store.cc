@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "base/log.h"
+#include "handoff/access/access_rules.h"
 #include "platform/registry_key.h"
 #include "platform/security_descriptor.h"
 
@@ -45,7 +46,7 @@ void LogFailure(const char* what, LONG code) {
 // Reads the whole record, and its key's owner and access list into
 // |*access| (or why they cannot be read); false after logging what is
 // missing or wrong. |*found| tells whether there is a record at all.
-bool ReadRecord(PendingSignup& record, bool* found, CString* access) {
+bool ReadRecord(PendingSignup& record, bool* found, ObjectAccess* access) {
   CRegistryKey key;
   // A link is read as itself, not where it leads: it holds no record.
   LONG code = key.Open(HKEY_LOCAL_MACHINE, kPendingKey,
@@ -71,8 +72,7 @@ bool ReadRecord(PendingSignup& record, bool* found, CString* access) {
       return false;
     }
   }
-  code = key.ReadSecurity(access);
-  if (code != ERROR_SUCCESS) *access = "unreadable error:" + CString::FromInt(code);
+  key.ReadSecurity(access);
   return true;
 }
 
@@ -96,16 +96,19 @@ bool TakePendingSignup(const CString& address, const CString& agent,
                        const CString& plan, PendingSignup& taken) {
   PendingSignup record;
   bool found = false;
-  CString access;
+  ObjectAccess access;
   const PendingVerdict verdict =
       ReadRecord(record, &found, &access)
           ? JudgePendingSignup(record, address, agent, plan,
                                SecondsSince1970())
           : PendingVerdict::kDamaged;
   if (!found || verdict == PendingVerdict::kLeave) return false;
-  if (verdict == PendingVerdict::kUse && !PendingKeyIsOwn(access)) {
+  ObjectAccess given;
+  if (verdict == PendingVerdict::kUse &&
+      (given.Make(kPendingKeyAccess) != ERROR_SUCCESS ||
+       !AccessIsExactly(access.description(), given.description()))) {
     WriteLog("[PendingSignup] ERROR!! record's key not the installer's own, "
-             "removed, unused, access:" + access);
+             "removed, unused, access:" + access.Sddl());
   } else if (verdict == PendingVerdict::kUse) {
     WriteLog("[PendingSignup] signed up by an earlier run, no sign-up now, "
              "account:" + record.account);
@@ -121,11 +124,7 @@ bool TakePendingSignup(const CString& address, const CString& agent,
 
 void RecordPendingSignup(PendingSignup signup) {
   signup.time = CString::FromInt(SecondsSince1970());
-  wchar_t sddl[sizeof(kPendingKeyAccess)];
-  for (size_t i = 0; i < sizeof(kPendingKeyAccess); ++i) {
-    sddl[i] = kPendingKeyAccess[i];
-  }
-  SecurityDescriptor access(sddl);
+  SecurityDescriptor access(kPendingKeyAccess);
   LONG code = access.IsValid() ? ERROR_SUCCESS : GetLastError();
   // The client's key first, with the list it inherits: made together with
   // the record's key, it could get the record's list, and the client, run

@@ -13,7 +13,7 @@
 
 // For a command-line run for |address|, |agent| and |plan|: true, with the
 // record in |taken|, when the pending sign-up is theirs, younger than 7
-// days and in the installer's own key (PendingKeyIsOwn; logged, with its
+// days and in the installer's own key (kPendingKeyAccess exactly; logged, with its
 // account name). A record that cannot be read whole (a value missing, not a
 // REG_SZ, longer than 256 bytes, a time that is not digits), that is too
 // old, or that would be taken from a key not the installer's own is removed

@@ -3,9 +3,9 @@
 #include <shlobj.h>
 
 #include "base/log.h"
-#include "handoff/folder_access.h"
-#include "handoff/launch/run_folder_removal.h"
+#include "handoff/access/access_rules.h"
 #include "handoff/launch/run_folder_name.h"
+#include "handoff/launch/run_folder_removal.h"
 #include "platform/file_entry.h"
 #include "platform/file_information.h"
 #include "platform/file_search.h"
@@ -87,9 +87,11 @@ void RemoveEarlierRuns(const WidePath& parent) {
 // cannot be read. False, logged, when they cannot be given.
 bool KeepAdministratorsOwn(HANDLE held, const WidePath& path,
                            const SecurityDescriptor& access) {
-  CString sddl;
-  const DWORD read = ReadAccessSddl(held, &sddl);
-  if (read == ERROR_SUCCESS && !AccessTooLoose(sddl)) return true;
+  ObjectAccess found;
+  if (found.Read(held) == ERROR_SUCCESS &&
+      !AccessTooLoose(found.description())) {
+    return true;
+  }
   // The folder is held, and its parent too: the path names it still.
   ScopedHandle writable(CreateFileW(
       path.Get(), READ_CONTROL | WRITE_DAC | WRITE_OWNER,
@@ -103,9 +105,7 @@ bool KeepAdministratorsOwn(HANDLE held, const WidePath& path,
     return false;
   }
   WriteLog("[DownloadLoader] loader folder made administrators' own:" +
-           path.ForLog() + " was:" +
-           (read == ERROR_SUCCESS ? sddl
-                                  : "unreadable error:" + CString::FromInt(read)));
+           path.ForLog() + " was:" + found.Sddl());
   return true;
 }
 

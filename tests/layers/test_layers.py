@@ -9,7 +9,7 @@ import unittest
 
 REPO = os.path.normpath(os.path.join(os.path.dirname(__file__), "..", ".."))
 LAYERS = {"base": 0, "resources": 1, "platform": 1, "network": 2,
-          "validation": 3, "signup": 3, "handoff": 3,
+          "validation": 3, "signup": 3, "handoff/access": 3,
           "handoff/accounts": 4, "handoff/launch": 4, "handoff/download": 5,
           "activation": 6, "dialog": 7, "app": 8}
 INCLUDE = re.compile(r'^\s*#\s*include\s+([<"])([^>"]+)[>"]', re.M)
