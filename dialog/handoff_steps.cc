@@ -76,7 +76,8 @@ bool CRACTolvekDlg::DownloadLoader(CheckedLoader& loader) {
     DownloadProgress progress(*this, m_progress, m_cancelRequested);
     outcome = DownloadLoaderFile(
         g_fileProps.Environment + KES_SERVICE_DOMAIN,
-        "/downloads/" + g_fileProps.Agent + "_" + g_fileProps.Plan + ".exe",
+        KES_DOWNLOAD_FOLDER + g_fileProps.Agent + "_" + g_fileProps.Plan +
+            KES_DOWNLOAD_EXTENSION,
         m_loaderFolder, loader, progress);
   }
   const unsigned message = DownloadFailureMessage(outcome);

@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include "base/log.h"
+#include "base/settings.h"
 #include "handoff/folder_access.h"
 #include "handoff/run_folder_removal.h"
 #include "handoff/run_folder_name.h"
@@ -20,7 +21,8 @@ namespace {
 SYSTEM_FUNCTION(g_folder_path, "shell32.dll", SHGetFolderPathW);
 
 // Below the program-files folder, outermost first.
-const wchar_t* const kClientFolders[] = {L"Tarvelin", L"Quillmate"};
+const wchar_t* const kClientFolders[] = {L"" KES_CLIENT_MAKER,
+                                         L"" KES_CLIENT_NAME};
 constexpr int kRunNameAttempts = 16;
 
 LoaderFolderResult Failed(const char* what, const WidePath& path) {

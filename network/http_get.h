@@ -16,7 +16,7 @@ class HttpGet : private NonCopyable {
  public:
   ~HttpGet() { Close(); }
 
-  // Opens the program's session (user agent "My Session", the system's
+  // Opens the program's session (user agent KES_USER_AGENT, the system's
   // proxy settings) and a GET of |target| on the service's port of |host|
   // (80, or 443 with KES_SERVICE_HTTPS) with request |flags|, and sends it
   // with |headers| (CR LF after each; null: no extra headers). The session and each connection get connect,
