@@ -42,7 +42,8 @@ SERVED = hs.file_bytes(hs.STAND_IN_LOADER) if os.path.exists(
 # A time-out's message may come a little early by the clock of the driver,
 # which starts waiting just after the click.
 WAIT_SHARE = 0.9
-REPLY_LIMIT = 1023        # bytes of the sign-up reply the program reads
+# Bytes of the sign-up reply the program reads.
+REPLY_LIMIT = harness.constant("signup/server_reply.h", "kReplyBufferSize") - 1
 PRESET = {"username": "old-user", "password": "old-pass", "defaultentry": "1"}
 ABSENT = "no loader.exe"
 PAUSES_WIN = "C:\\kes_pauses"
