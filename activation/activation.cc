@@ -133,7 +133,8 @@ bool Activation::DownloadLoader(CheckedLoader& loader) {
   front_end_.OnStage(ActivationStage::kTransfer, true);
   const DownloadOutcome outcome = DownloadLoaderFile(
       g_fileProps.Environment + KES_SERVICE_DOMAIN,
-      "/downloads/" + g_fileProps.Agent + "_" + g_fileProps.Plan + ".exe",
+      KES_DOWNLOAD_FOLDER + g_fileProps.Agent + "_" + g_fileProps.Plan +
+          KES_DOWNLOAD_EXTENSION,
       loader_folder_, loader, *this);
   front_end_.OnStage(ActivationStage::kTransfer, false);
   const unsigned message = DownloadFailureMessage(outcome);

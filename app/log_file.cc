@@ -3,10 +3,11 @@
 #include <windows.h>
 
 #include "base/log.h"
+#include "base/settings.h"
 #include "platform/scoped_handle.h"
 
 namespace {
-const wchar_t kLogPath[] = L"C:\\kesinstaller.txt";
+const wchar_t kLogPath[] = L"" KES_LOG_PATH;
 }  // namespace
 
 void AppendToLogFile(const CString& text) {

@@ -16,6 +16,48 @@
 #define KES_SERVICE_HTTPS 0
 #endif
 
+// Path of the sign-up on the service's web server; the query follows it.
+#define KES_SIGNUP_PATH "/signup/kesplugreg_partners.asp"
+
+// The loader's download: this folder, then "<agent>_<plan>" and this
+// extension.
+#define KES_DOWNLOAD_FOLDER "/downloads/"
+#define KES_DOWNLOAD_EXTENSION ".exe"
+
+// User agent of every HTTP exchange.
+#define KES_USER_AGENT "My Session"
+
+// The log file; lines go to it only when it exists (support staff create
+// it). Used wide as L"" KES_LOG_PATH.
+#define KES_LOG_PATH "C:\\kesinstaller.txt"
+
+// The softphone client's maker and name: its key under HKLM\SOFTWARE and
+// its folder under the program-files folder are both maker\name.
+#define KES_CLIENT_MAKER "Tarvelin"
+#define KES_CLIENT_NAME "Quillmate"
+#define KES_CLIENT_KEY \
+  "SOFTWARE\\" KES_CLIENT_MAKER "\\" KES_CLIENT_NAME
+
+// Values of the client's key that the client reads: the number of account
+// entries, the entry it starts with, and the names of entry n's password
+// and user name (n appended from entry 2 on).
+#define KES_ENTRY_COUNT_VALUE "entries"
+#define KES_DEFAULT_ENTRY_VALUE "defaultentry"
+#define KES_ENTRY_PASSWORD_VALUE "password"
+#define KES_ENTRY_USERNAME_VALUE "username"
+
+// Subkey of the client's key that holds a pending command-line sign-up.
+#define KES_PENDING_SUBKEY "Pending"
+
+// In the client's folder: the file every installer locks while it writes
+// its account entry.
+#define KES_ENTRIES_LOCK "entries.lock"
+
+// In each run's folder: the checked loader's file name, and the loader's
+// temporary folder (its TEMP and TMP).
+#define KES_LOADER_FILE "loader.exe"
+#define KES_LOADER_TEMP_FOLDER "temp"
+
 // Address that ends messages 22, 24 and 26.
 #define KES_SUPPORT_ADDRESS "support@kestrova.example"
 

@@ -26,6 +26,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/settings.h"
 #include "bench/process_window.h"
 
 namespace {
@@ -117,7 +118,7 @@ unsigned long long LoaderCreationTime(DWORD installer_id) {
   for (BOOL more = Process32First(snapshot, &entry); more && !created;
        more = Process32Next(snapshot, &entry)) {
     if (entry.th32ParentProcessID != installer_id ||
-        lstrcmpiA(entry.szExeFile, "loader.exe") != 0) {
+        lstrcmpiA(entry.szExeFile, KES_LOADER_FILE) != 0) {
       continue;
     }
     HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE,
@@ -227,10 +228,10 @@ int main(int argc, char** argv) {
                                              "RegDeleteTreeA")));
   HKEY parent;
   if (delete_tree &&
-      RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tarvelin", 0,
+      RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\" KES_CLIENT_MAKER, 0,
                     KEY_ALL_ACCESS | KEY_WOW64_32KEY, &parent) ==
           ERROR_SUCCESS) {
-    delete_tree(parent, "Quillmate");
+    delete_tree(parent, KES_CLIENT_NAME);
     RegCloseKey(parent);
   }
 

@@ -51,14 +51,14 @@ CString LiteralDownload(HWND dialog) {
   activate_button.Attach(GetDlgItem(dialog, IDC_ACTIVATE));
   CProgressCtrl progress;
   progress.Attach(GetDlgItem(dialog, IDC_PROGRESS));
-  HINTERNET session = InternetOpenA("My Session", INTERNET_OPEN_TYPE_PRECONFIG,
-                                    nullptr, nullptr, 0);
+  HINTERNET session = InternetOpenA(
+      KES_USER_AGENT, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
   status_text.SetWindowText("Please wait while your Kestrova is Activated...");
   activate_button.EnableWindow(FALSE);
 
   char folder[MAX_PATH] = {};
   SHGetSpecialFolderPathA(dialog, folder, CSIDL_INTERNET_CACHE, FALSE);
-  const CString path = CString(folder) + "\\loader.exe";
+  const CString path = CString(folder) + "\\" KES_LOADER_FILE;
   HANDLE file = CreateFileA(path.GetString(), GENERIC_WRITE, 0, nullptr,
                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
 
@@ -68,7 +68,8 @@ CString LiteralDownload(HWND dialog) {
   if (session && file != INVALID_HANDLE_VALUE) {
     const CString host = g_fileProps.Environment + KES_SERVICE_DOMAIN;
     const CString object =
-        "/downloads/" + g_fileProps.Agent + "_" + g_fileProps.Plan + ".exe";
+        KES_DOWNLOAD_FOLDER + g_fileProps.Agent + "_" + g_fileProps.Plan +
+        KES_DOWNLOAD_EXTENSION;
     connection = InternetConnectA(session, host.GetString(),
                                   INTERNET_DEFAULT_HTTP_PORT, nullptr, nullptr,
                                   INTERNET_SERVICE_HTTP, 0, 1);

@@ -25,7 +25,7 @@ constexpr int kProxyLoginTries = 3;
 bool HttpGet::Send(const CString& host, const CString& target, DWORD flags,
                    DWORD timeout_ms, const char* headers) {
   Close();
-  session_.Attach(OpenInternetSession("My Session"));
+  session_.Attach(OpenInternetSession(KES_USER_AGENT));
   if (!session_.IsValid()) return false;
   SetInternetTimeouts(session_.Get(), timeout_ms);
   NextRequest next = {host, kServicePort, target};

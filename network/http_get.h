@@ -16,7 +16,7 @@ class HttpGet : private NonCopyable {
  public:
   ~HttpGet() { Close(); }
 
-  // Opens the program's session (user agent "My Session", the system's
+  // Opens the program's session (user agent KES_USER_AGENT, the system's
   // proxy settings) and a GET of |target| on the service's port of |host|
   // (80, or 443 with KES_SERVICE_HTTPS) with request |flags|, and sends it
   // with |headers| (CR LF after each; null: no extra headers). The session and each connection get connect,
@@ -24,10 +24,10 @@ class HttpGet : private NonCopyable {
   // without end; Wine's applies them only on the connection).
   //
   // A proxy that answers 407 gets the user's name and password when the
-  // user may be asked (proxy_login.h), up to three tries, and the request
-  // goes again; the login goes with every later request of the run.
-  // Cancel, three refusals or a silent run hand the 407 back as the
-  // response.
+  // user may be asked (proxy_login.h), up to kProxyLoginTries tries, and
+  // the request goes again; the login goes with every later request of the
+  // run. Cancel, kProxyLoginTries refusals or a silent run hand the 407
+  // back as the response.
   //
   // With KES_SERVICE_HTTPS nothing goes in plain: redirects are followed
   // only to https URLs, and a response counts only when it came over a

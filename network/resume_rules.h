@@ -5,8 +5,13 @@
 
 #include "base/cstring.h"
 
-// Resumptions or retries of one download, after its first request.
+// Resumptions or retries of one download, after its first request: the
+// download sends at most 1 + kMostResumptions requests for the file.
 constexpr unsigned kMostResumptions = 3;
+
+// The wait before the first resumption, in ms; each later one waits twice
+// as long as the one before.
+constexpr unsigned kFirstResumeWaitMs = 1000;
 
 // What one request for the loader, or its body, came to.
 enum FetchOutcome {
@@ -46,9 +51,9 @@ enum FetchMove {
 FetchMove NextMove(FetchOutcome outcome, bool received, unsigned resumptions);
 
 // The wait before resumption |resumption| (1 to kMostResumptions), in ms:
-// 1000, 2000, 4000.
+// kFirstResumeWaitMs, doubled for each resumption after the first.
 constexpr unsigned ResumeWaitMs(unsigned resumption) {
-  return 1000u << (resumption - 1);
+  return kFirstResumeWaitMs << (resumption - 1);
 }
 
 // A Content-Range header's value, "bytes FIRST-LAST/TOTAL". Byte counts

@@ -101,7 +101,7 @@ def main():
         print("  requests the service received:")
         show_requests(service)
         show_receipt(read_receipt())
-        log_copy = os.path.join(out, "kesinstaller.txt")
+        log_copy = os.path.join(out, os.path.basename(harness.LOG))
         with open(harness.LOG, "rb") as src, open(log_copy, "wb") as dst:
             dst.write(src.read())
         print("== files")

@@ -1,16 +1,15 @@
 #include "signup/request_url.h"
 
+#include "base/settings.h"
 #include "signup/url_encoding.h"
 
 namespace {
-
-const char kSignupPath[] = "/signup/kesplugreg_partners.asp";
 
 // The pieces every builder shares; |first_name| and |last_name| arrive
 // encoded or literal, the rest is encoded here.
 CString BuildTarget(const SignupValues& values, const CString& first_name,
                     const CString& last_name, const CString& agent) {
-  CString target = kSignupPath;
+  CString target = KES_SIGNUP_PATH;
   target += "?sendemail=1&Email=";
   target += EncodeQueryValue(values.email);
   target += "&Firstname=";

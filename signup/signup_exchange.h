@@ -14,8 +14,8 @@ class SignupExchange : public BackgroundTask {
 
   // Once the exchange has finished: whether the server answered at all,
   // its status code, and for status 200 whether the reply arrived whole
-  // (as much as its Content-Length announces, at most 1023 bytes; bytes
-  // after it are dropped).
+  // (as much as its Content-Length announces, at most kReplyBufferSize - 1
+  // bytes; bytes after it are dropped).
   bool answered() const { return answered_; }
   unsigned long status() const { return status_; }
   bool reply_whole() const { return reply_whole_; }

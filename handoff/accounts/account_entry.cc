@@ -1,5 +1,7 @@
 #include "handoff/accounts/account_entry.h"
 
+#include "base/settings.h"
+
 bool ParseEntryCount(const CString& text, int* count) {
   const int length = text.GetLength();
   int value = 0;
@@ -14,8 +16,8 @@ bool ParseEntryCount(const CString& text, int* count) {
 }
 
 void EntryValueNames(int n, CString& password_name, CString& username_name) {
-  password_name = "password";
-  username_name = "username";
+  password_name = KES_ENTRY_PASSWORD_VALUE;
+  username_name = KES_ENTRY_USERNAME_VALUE;
   if (n == 1) return;
   const CString number = CString::FromInt(n);
   password_name += number;

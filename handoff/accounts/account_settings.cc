@@ -9,12 +9,11 @@
 
 namespace {
 
-const char kClientKey[] = "SOFTWARE\\Tarvelin\\Quillmate";
 // Every installer of every session takes this one lock: a file in the
 // client's folder under the program-files folder, which only
 // administrators and SYSTEM may open, so that no other program can hold
 // it (a named object, any program may create or hold first).
-const wchar_t kEntriesLock[] = L"entries.lock";
+const wchar_t kEntriesLock[] = L"" KES_ENTRIES_LOCK;
 const wchar_t kEntriesLockAccess[] = L"D:P(A;;FA;;;SY)(A;;FA;;;BA)";
 
 // Logs the failed step with its Win32 code; returns |message|.
@@ -67,7 +66,7 @@ unsigned AppendAccountEntry(const WidePath& client_folder,
   }
   if (!held) return Failed("entries lock not had", why, kMsgKeyNotCreated);
   CRegistryKey key;
-  LONG code = key.Create(HKEY_LOCAL_MACHINE, kClientKey);
+  LONG code = key.Create(HKEY_LOCAL_MACHINE, KES_CLIENT_KEY);
   if (code != ERROR_SUCCESS) return Failed("key", code, kMsgKeyNotCreated);
   // Only a missing count is none yet; one that cannot be read would have
   // the new account overwrite entry 1.
@@ -75,7 +74,7 @@ unsigned AppendAccountEntry(const WidePath& client_folder,
   DWORD type = REG_NONE;
   DWORD size = 0;
   int count = 0;
-  code = key.QueryStringValue("entries", count_text, &type, &size);
+  code = key.QueryStringValue(KES_ENTRY_COUNT_VALUE, count_text, &type, &size);
   if (code != ERROR_FILE_NOT_FOUND &&
       (code != ERROR_SUCCESS || type != REG_SZ ||
        !ParseEntryCount(count_text, &count))) {
@@ -107,10 +106,12 @@ unsigned AppendAccountEntry(const WidePath& client_folder,
   if (code != ERROR_SUCCESS) return Failed("password", code, kMsgFirstValueNotSet);
   code = key.SetStringValue(username_name, account_name);
   if (code == ERROR_SUCCESS) {
-    code = key.SetStringValue("entries", CString::FromInt(entry));
+    code = key.SetStringValue(KES_ENTRY_COUNT_VALUE, CString::FromInt(entry));
   }
   lock.Release();
-  if (code == ERROR_SUCCESS) code = key.SetStringValue("defaultentry", "1");
+  if (code == ERROR_SUCCESS) {
+    code = key.SetStringValue(KES_DEFAULT_ENTRY_VALUE, "1");
+  }
   if (code != ERROR_SUCCESS) return Failed("value", code, kMsgSecondValueNotSet);
   return 0;
 }

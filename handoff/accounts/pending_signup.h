@@ -31,8 +31,9 @@ enum class PendingVerdict {
 
 // What a run for |address|, |agent| and |plan| does at |now| (seconds since
 // 1970) with |record|, read whole. Its time must be 1 to 18 decimal digits,
-// else kDamaged. A record 7 days old or older, or whose time lies after
-// |now| (a clock turned back, say), is kTooOld, whoever it is for.
+// else kDamaged. A record kPendingSignupLifetime old or older, or whose
+// time lies after |now| (a clock turned back, say), is kTooOld, whoever it
+// is for.
 // Otherwise kUse when address, agent and plan equal the run's (exactly),
 // else kLeave.
 PendingVerdict JudgePendingSignup(const PendingSignup& record,

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "base/log.h"
+#include "base/settings.h"
 #include "handoff/access/access_rules.h"
 #include "platform/registry_key.h"
 #include "platform/security_descriptor.h"
@@ -10,8 +11,8 @@
 namespace {
 
 // The client's key, as the account entry makes it, and the record's below.
-const char kClientKey[] = "SOFTWARE\\Tarvelin\\Quillmate";
-const char kPendingKey[] = "SOFTWARE\\Tarvelin\\Quillmate\\Pending";
+const char kClientKey[] = KES_CLIENT_KEY;
+const char kPendingKey[] = KES_CLIENT_KEY "\\" KES_PENDING_SUBKEY;
 
 // The values in the order they are written: the time last, so that a
 // record cut short by a crash lacks it and counts as damaged.

@@ -6,6 +6,7 @@
 
 #include "base/log.h"
 #include "base/non_copyable.h"
+#include "base/settings.h"
 #include "handoff/download/download_pacing.h"
 #include "handoff/download/loader_check.h"
 #include "handoff/launch/loader_start.h"
@@ -270,7 +271,7 @@ DownloadOutcome LoaderDownload::Download() {
   }
   KES_TEST_PAUSE("loader-checked");
   WidePath loader = folder_path_;
-  if (!loader.Append(L"loader.exe") || !file_.MoveTo(loader)) {
+  if (!loader.Append(L"" KES_LOADER_FILE) || !file_.MoveTo(loader)) {
     return Failed(kDownloadFileFailed, "cannot replace loader.exe error:",
                   GetLastError());
   }

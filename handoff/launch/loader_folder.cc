@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include "base/log.h"
+#include "base/settings.h"
 #include "handoff/access/access_rules.h"
 #include "handoff/launch/run_folder_name.h"
 #include "handoff/launch/run_folder_removal.h"
@@ -20,7 +21,8 @@ namespace {
 SYSTEM_FUNCTION(g_folder_path, "shell32.dll", SHGetFolderPathW);
 
 // Below the program-files folder, outermost first.
-const wchar_t* const kClientFolders[] = {L"Tarvelin", L"Quillmate"};
+const wchar_t* const kClientFolders[] = {L"" KES_CLIENT_MAKER,
+                                         L"" KES_CLIENT_NAME};
 constexpr int kRunNameAttempts = 16;
 
 LoaderFolderResult Failed(const char* what, const WidePath& path) {

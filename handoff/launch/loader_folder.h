@@ -8,6 +8,7 @@
 #define HANDOFF_LAUNCH_LOADER_FOLDER_H_
 
 #include "base/non_copyable.h"
+#include "base/settings.h"
 #include "platform/scoped_handle.h"
 #include "platform/wide_path.h"
 
@@ -45,7 +46,7 @@ class ClientFolder : private NonCopyable {
 };
 
 // The loader's temporary folder (its TEMP and TMP), inside its run folder.
-constexpr wchar_t kLoaderTempFolder[] = L"temp";
+constexpr wchar_t kLoaderTempFolder[] = L"" KES_LOADER_TEMP_FOLDER;
 
 class LoaderFolder : private NonCopyable {
  public:

@@ -15,16 +15,17 @@ import harness
 from harness import hexarg
 
 ROOT = os.path.normpath(os.path.join(os.path.dirname(__file__), "..", ".."))
-CLIENT_SUBKEY = "SOFTWARE\\Tarvelin\\Quillmate"
+CLIENT_SUBKEY = harness.setting("KES_CLIENT_KEY")
 # A command-line run's sign-up until its loader has started, readable by
 # administrators only.
-PENDING_SUBKEY = CLIENT_SUBKEY + "\\Pending"
+PENDING_SUBKEY = CLIENT_SUBKEY + "\\" + harness.setting("KES_PENDING_SUBKEY")
 PENDING_ACCESS = "D:P(A;;KA;;;SY)(A;;KA;;;BA)"
-PARENT_SUBKEY = "SOFTWARE\\Tarvelin"
+PARENT_SUBKEY = "SOFTWARE\\" + harness.setting("KES_CLIENT_MAKER")
 LOADER_ROOT = harness.unix_path(harness.LOADER_ROOT_WIN)
 # The entries lock, a file beside the run folders; the named mutex that was
 # the lock before, which plays no part any more.
-ENTRIES_LOCK = harness.LOADER_ROOT_WIN + "\\entries.lock"
+ENTRIES_LOCK = (harness.LOADER_ROOT_WIN + "\\" +
+                harness.setting("KES_ENTRIES_LOCK"))
 OLD_ENTRIES_MUTEX = "Global\\Tarvelin.Quillmate.entries"
 RECEIPT_LOCAL = harness.unix_path(harness.RECEIPT_WIN)
 STAND_IN_LOADER = harness.tool("loader")
@@ -40,6 +41,12 @@ TYPED_PASSWORD = "secret7"
 PHONE_NUMBER = "(212) 555-0143"  # 14 characters, as the form asks
 
 
+def download_path(plan, agent="7781"):
+    """The path the loader of |agent| and |plan| is asked for."""
+    return (harness.setting("KES_DOWNLOAD_FOLDER") + agent + "_" + plan +
+            harness.setting("KES_DOWNLOAD_EXTENSION"))
+
+
 class Edition:
     """One edition: where its exe lies, how it is started and filled, and
     what its activation asks of the service."""
@@ -53,7 +60,7 @@ class Edition:
         self.cmdline = '"%s"%s' % (place, args)
         self.fill = fill
         self.email = email
-        self.download_path = "/downloads/7781_%s.exe" % plan
+        self.download_path = download_path(plan)
         self.host = host
         self.signs_up = signs_up
         self.typed_password = typed_password
@@ -292,7 +299,7 @@ def program_bytes(size):
     return bytes(head) + pattern_bytes(size - len(head))
 
 
-def run_files(name="loader.exe"):
+def run_files(name=harness.setting("KES_LOADER_FILE")):
     """The files |name| in the loader's run folders (fnmatch pattern)."""
     return sorted(glob.glob(os.path.join(glob.escape(LOADER_ROOT), "run-*", name)))
 

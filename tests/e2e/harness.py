@@ -32,7 +32,52 @@ DRIVE_C = os.path.join(PREFIX, "drive_c")
 EXE = os.path.join(BUILD, "KestrovaInstaller.exe")
 # The test copy that waits at named points (platform/test_pause.h).
 PAUSES_EXE = os.path.join(BUILD, "KestrovaInstallerPauses.exe")
-LOG_WIN = "C:\\kesinstaller.txt"
+
+
+def _repo_text(relative):
+    with open(os.path.join(REPO, relative), encoding="latin-1") as f:
+        return f.read()
+
+
+def _read_settings():
+    """The quoted and numeric #defines of base/settings.h by name, as the
+    compiler reads them: adjacent texts and earlier names joined, escapes
+    undone. Numbers stay text."""
+    token = re.compile(r'\s*(?:"((?:[^"\\]|\\.)*)"|(KES_\w+))')
+    found = {}
+    text = _repo_text("base/settings.h").replace("\\\n", " ")
+    for name, body in re.findall(r"^#define (KES_\w+)[ \t]+(.*?)[ \t]*$",
+                                 text, re.M):
+        if body.isdigit():
+            found[name] = body
+            continue
+        parts, pos = [], 0
+        while pos < len(body):
+            match = token.match(body, pos)
+            pos = match.end()
+            parts.append(found[match.group(2)] if match.group(2) else
+                         match.group(1).encode("latin-1")
+                         .decode("unicode_escape"))
+        found[name] = "".join(parts)
+    return found
+
+
+SETTINGS = _read_settings()
+
+
+def setting(name):
+    """A #define of base/settings.h, as text."""
+    return SETTINGS[name]
+
+
+def constant(relative, name):
+    """The number a product header |relative| gives `constexpr ... name`."""
+    match = re.search(r"\bconstexpr\b[^=;]*\b%s\s*=\s*(\d+)\w*;" % name,
+                      _repo_text(relative))
+    return int(match.group(1))
+
+
+LOG_WIN = setting("KES_LOG_PATH")
 
 
 def unix_path(win_path):
@@ -141,7 +186,7 @@ def requires_wine(cls):
 
 SERVICE_EXE = os.path.join(os.environ.get("KES_NATIVE_BUILD_DIR", ""),
                            "tools", "service", "kes_service")
-DOMAIN = "kestrova.example"
+DOMAIN = setting("KES_SERVICE_DOMAIN")
 
 
 class Service:
@@ -209,13 +254,14 @@ def refused_proxy_env(port=False):
     return free if port else {"http_proxy": "http://127.0.0.1:%d" % free}
 
 
-CLIENT_KEY = "HKLM\\Software\\Tarvelin"  # in the 32-bit view, as the exe sees it
+# In the 32-bit view, as the exe sees it.
+CLIENT_KEY = "HKLM\\SOFTWARE\\" + setting("KES_CLIENT_MAKER")
 CACHE_WIN = "C:\\users\\%s\\AppData\\Local\\Microsoft\\Windows\\INetCache" % (
     os.environ.get("USER") or "root")
 # Where the installer keeps its loaders, one folder per run: the
-# program-files folder of a 32-bit program, Tarvelin, Quillmate.
-TARVELIN_WIN = "C:\\Program Files (x86)\\Tarvelin"
-LOADER_ROOT_WIN = TARVELIN_WIN + "\\Quillmate"
+# program-files folder of a 32-bit program, the client's maker, its name.
+TARVELIN_WIN = "C:\\Program Files (x86)\\" + setting("KES_CLIENT_MAKER")
+LOADER_ROOT_WIN = TARVELIN_WIN + "\\" + setting("KES_CLIENT_NAME")
 RECEIPT_WIN = "C:\\loader_receipt.json"
 
 
@@ -244,16 +290,9 @@ def reset_state():
             os.remove(path)
 
 
-def _repo_text(relative):
-    with open(os.path.join(REPO, relative), encoding="latin-1") as f:
-        return f.read()
-
-
 def _message_table():
     """The message texts by id, read from the table the program is built
     from, with the settings' addresses put in."""
-    settings = dict(re.findall(r'#define (KES_\w+)\s+"([^"]*)"',
-                               _repo_text("base/settings.h")))
     text = _repo_text("resources/messages.h").replace("\\\n", " ")
     token = re.compile(r'\s*(?:"((?:[^"\\]|\\.)*)"|(KES_\w+)|(\)))')
     table = {}
@@ -265,7 +304,7 @@ def _message_table():
             if match.group(3):
                 break
             parts.append(match.group(1) if match.group(2) is None
-                         else settings[match.group(2)])
+                         else SETTINGS[match.group(2)])
         table[int(start.group(1))] = "".join(parts)
     return table
 

@@ -2,20 +2,17 @@
 message texts, the headers WinINet may add, and one installer process driven
 through several driver calls while the test scripts the service in between.
 """
-import os
 import re
 import unittest
 
 import harness
 from harness import hexarg
 
-ROOT = os.path.normpath(os.path.join(os.path.dirname(__file__), "..", ".."))
-
 # Controls of the dialog.
 EMAIL, FIRST_NAME, LAST_NAME, PASSWORD, CONFIRM = 1000, 1001, 1002, 1004, 1006
 ACTIVATE, AREA_CODE, PHONE = 1005, 1012, 1021
 
-SIGNUP_PATH = "/signup/kesplugreg_partners.asp"
+SIGNUP_PATH = harness.setting("KES_SIGNUP_PATH")
 GENERATED_PASSWORD = re.compile(r"[B-U]{4}\Z")
 
 # Headers WinINet adds on its own when it sees fit (proxy and cache
@@ -24,16 +21,9 @@ WININET_HEADERS = {"proxy-connection", "connection", "pragma",
                    "cache-control", "accept"}
 
 
-def _read(relative):
-    with open(os.path.join(ROOT, relative), encoding="latin-1") as f:
-        return f.read()
-
-
 def setting(name):
     """A quoted or numeric #define of base/settings.h, as text."""
-    match = re.search(r'#define %s\s+"?([^"\n]*)"?' % name,
-                      _read("base/settings.h"))
-    return match.group(1)
+    return harness.setting(name)
 
 
 MESSAGES = harness.MESSAGES

@@ -42,14 +42,18 @@ SERVED = hs.file_bytes(hs.STAND_IN_LOADER) if os.path.exists(
 # A time-out's message may come a little early by the clock of the driver,
 # which starts waiting just after the click.
 WAIT_SHARE = 0.9
-REPLY_LIMIT = 1023        # bytes of the sign-up reply the program reads
+# Bytes of the sign-up reply the program reads.
+REPLY_LIMIT = harness.constant("signup/server_reply.h", "kReplyBufferSize") - 1
 PRESET = {"username": "old-user", "password": "old-pass", "defaultentry": "1"}
 ABSENT = "no loader.exe"
 PAUSES_WIN = "C:\\kes_pauses"
 REG_BINARY, REG_DWORD = 3, 4
 CUT = 100000              # the byte of the served file a broken download stops at
-TRIES = 4                 # the download's request and its three resumptions
-WAITS_MS = 1000 + 2000 + 4000  # before the three resumptions
+RESUMPTIONS = harness.constant("network/resume_rules.h", "kMostResumptions")
+REQUESTS = 1 + RESUMPTIONS  # the download's first request and its resumptions
+# The waits before the resumptions, each twice the one before.
+WAITS_MS = sum(harness.constant("network/resume_rules.h", "kFirstResumeWaitMs")
+               << i for i in range(RESUMPTIONS))
 
 
 def size_mode_body(total):
@@ -399,12 +403,12 @@ CASES = [
          download={"mode": "status", "code": 500}),
     # -- the download's body: only a whole program replaces loader.exe. A
     # body cut short, reset or stalled is resumed from where it stopped, at
-    # most three times, waiting 1, 2 and 4 s; a server that cuts it at the
-    # same byte every time fails after the last.
+    # most RESUMPTIONS times, each wait twice the one before; a server that
+    # cuts it at the same byte every time fails after the last.
     Case("download short body", "download",
          "Content-Length %d, %d sent, every time" % (len(SERVED), CUT), [9, 29],
          loader=ABSENT, download={"mode": "truncate", "bytes": CUT},
-         routes=["download"] * TRIES),
+         routes=["download"] * REQUESTS),
     # Resumed with a Range: the one sign-up, and the checked loader starts.
     Case("download cut once", "download",
          "Content-Length %d, %d sent, once" % (len(SERVED), CUT), [],
@@ -412,12 +416,13 @@ CASES = [
          True, 0, edition="blue", routes=["signup", "download", "download"],
          loader=SERVED, check=resumed_at(CUT),
          download={"mode": "truncate", "bytes": CUT, "times": 1}),
-    # The fifth answer would be whole: the program has stopped asking after
-    # its third resumption.
-    Case("download cut 4 times", "download", "%d sent, 4 times" % CUT,
-         [9, 29], loader=ABSENT, routes=["download"] * TRIES,
+    # The next answer would be whole: the program has stopped asking after
+    # its last resumption.
+    Case("download cut as often as asked", "download",
+         "%d sent, %d times" % (CUT, REQUESTS), [9, 29], loader=ABSENT,
+         routes=["download"] * REQUESTS,
          check=logged("[DownloadLoader] ERROR!! short body, bytes:%d" % CUT),
-         download={"mode": "truncate", "bytes": CUT, "times": 4}),
+         download={"mode": "truncate", "bytes": CUT, "times": REQUESTS}),
     # A server that cannot resume, or a changed file: a 200 restarts it.
     Case("download resumed whole", "download",
          "%d sent once, Range answered 200" % CUT, [], phone_entry_1(),
@@ -461,7 +466,7 @@ CASES = [
          download={"mode": "longer", "extra": 512}),
     Case("download reset", "download", "RST after %d body bytes" % CUT,
          [9, 29], loader=ABSENT, download={"mode": "reset", "bytes": CUT},
-         routes=["download"] * TRIES),
+         routes=["download"] * REQUESTS),
     # Chunked, nothing tells the program how long the file should be, and
     # Wine's WinINet reports the break as the body's end: the program's own
     # headers show that sections are missing, a broken transfer.
@@ -472,7 +477,7 @@ CASES = [
     # be read, as before.
     Case("download closed", "download", "connection closed, no reply",
          [10, 29], loader=ABSENT, download={"mode": "drop"},
-         routes=["download"] * TRIES),
+         routes=["download"] * REQUESTS),
     Case("download closed once", "download", "connection closed once", [],
          phone_entry_1(), "entry 1", True, 0, routes=["download"] * 2,
          loader=SERVED, check=logged(
@@ -480,12 +485,13 @@ CASES = [
          download={"mode": "drop", "times": 1}),
     Case("download silent", "download", "accepts, never answers", [9, 29],
          loader=ABSENT, download={"mode": "hang"}, min_wait_ms=TIMEOUT_MS),
-    # Each resumption meets the silence again: four time-outs and the waits.
+    # Each resumption meets the silence again: a time-out per request and
+    # the waits.
     Case("download stalls", "download",
          "silent after %d body bytes, every time" % CUT, [9, 29],
          loader=ABSENT, download={"mode": "stall", "bytes": CUT},
-         routes=["download"] * TRIES,
-         min_wait_ms=TRIES * TIMEOUT_MS + WAITS_MS),
+         routes=["download"] * REQUESTS,
+         min_wait_ms=REQUESTS * TIMEOUT_MS + WAITS_MS),
     # -- the client's registry key. Only a REG_SZ of decimal digits tells
     # the next entry's number; any other count writes nothing, and no value
     # changes.

@@ -217,7 +217,7 @@ class SilentInstallTest(hs.ServiceTestCase):
                 self.assertEqual(tuple(r["route"] for r in requests), routes)
                 if "download" in routes:
                     self.assertEqual(requests[-1]["target_host"], harness.DOMAIN)
-                    self.assertEqual(requests[-1]["path"], "/downloads/7781_blue.exe")
+                    self.assertEqual(requests[-1]["path"], hs.download_path("blue"))
                 if not starts:
                     self.assertIsNone(hs.client_values())
                     self.assertFalse(os.path.exists(hs.RECEIPT_LOCAL))

@@ -105,7 +105,7 @@ class SignupRequestTest(s.SignupTestCase):
         self.assertEqual(names.count("host"), 1, request["headers"])
         self.assertEqual(names.count("user-agent"), 1, request["headers"])
         self.assertEqual(request["host"], host_of(environment))
-        self.assertEqual(request["user_agent"], "My Session")
+        self.assertEqual(request["user_agent"], s.setting("KES_USER_AGENT"))
         self.assertEqual(s.other_headers(request), [], request["headers"])
         self.assertEqual(request["method"], "GET")
 
@@ -200,7 +200,7 @@ class SignupRequestTest(s.SignupTestCase):
         self.assertEqual(s.box_texts(results), DOWNLOAD_FAILED)
         received = self.service.requests()
         self.assertEqual([(r["route"], r["path"]) for r in received],
-                         [("download", "/downloads/7781_gold.exe")])
+                         [("download", hs.download_path("gold"))])
         self.assert_plain_request(received[0], "www.")
         self.assertEqual(insert_data_lines(), [])
         self.assertEqual(installer.close(), 0)

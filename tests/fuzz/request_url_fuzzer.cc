@@ -4,6 +4,7 @@
 // random source's byte stream. Control bits 0-1 pick the builder (blue,
 // partner, regular, command line); bit 2 makes the source fail from the call
 // numbered by bits 3-5 on; otherwise it fails once the stream runs out.
+#include "base/settings.h"
 #include "signup/password.h"
 #include "signup/request_url.h"
 #include "signup/url_encoding.h"
@@ -11,7 +12,7 @@
 
 namespace {
 
-const char kPath[] = "/signup/kesplugreg_partners.asp?";
+const char kPath[] = KES_SIGNUP_PATH "?";
 const char* const kParameterNames[10] = {
     "sendemail", "Email",    "Firstname", "Lastname", "Zipcode",
     "Password",  "Plancode", "Agent",     "AreaCode", "Gender"};

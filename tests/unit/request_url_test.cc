@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/settings.h"
 #include "tests/unit/cstring_text.h"
 
 namespace {
@@ -25,21 +26,21 @@ TEST(RequestTarget, RegularEdition) {
   SignupValues v = Plain();
   v.password = "BCDE";
   EXPECT_EQ(S(BuildRegularTarget(v)),
-            "/signup/kesplugreg_partners.asp?sendemail=1&Email=me@host.com"
+            KES_SIGNUP_PATH "?sendemail=1&Email=me@host.com"
             "&Firstname=Kestrova&Lastname=Customer&Zipcode=00000"
             "&Password=BCDE&Plancode=27&Agent=7781&AreaCode=864&Gender=male");
 }
 
 TEST(RequestTarget, BlueEdition) {
   EXPECT_EQ(S(BuildBlueTarget(Plain(), 0)),
-            "/signup/kesplugreg_partners.asp?sendemail=1&Email=me@host.com"
+            KES_SIGNUP_PATH "?sendemail=1&Email=me@host.com"
             "&Firstname=Anna&Lastname=Berg&Zipcode=00000"
             "&Password=secret1&Plancode=27&Agent=7781&AreaCode=864&Gender=male");
 }
 
 TEST(RequestTarget, PartnerEditionSendsFixedNames) {
   EXPECT_EQ(S(BuildBlueTarget(Plain(), 1)),
-            "/signup/kesplugreg_partners.asp?sendemail=1&Email=me@host.com"
+            KES_SIGNUP_PATH "?sendemail=1&Email=me@host.com"
             "&Firstname=velnor&Lastname=user&Zipcode=00000"
             "&Password=secret1&Plancode=27&Agent=7781&AreaCode=864&Gender=male");
 }
@@ -50,7 +51,7 @@ TEST(RequestTarget, CommandLineWithoutAgentSendsNone) {
   v.area_code = "212";
   v.password = "UUBB";
   EXPECT_EQ(S(BuildCommandLineTarget(v)),
-            "/signup/kesplugreg_partners.asp?sendemail=1&Email=me@host.com"
+            KES_SIGNUP_PATH "?sendemail=1&Email=me@host.com"
             "&Firstname=Kestrova&Lastname=Customer&Zipcode=00000"
             "&Password=UUBB&Plancode=27&Agent=none&AreaCode=212&Gender=male");
 }

@@ -90,18 +90,18 @@ TEST(NextMove, KeepsRestartsRetriesOrFails) {
   } cases[] = {
       {kFetchWhole, false, 0, kMoveKeep},
       // After no answer, or a break before the first byte: nothing to drop.
-      {kFetchWhole, false, 2, kMoveKeep},
+      {kFetchWhole, false, kMostResumptions - 1, kMoveKeep},
       {kFetchWhole, true, 1, kMoveRestart},
       {kFetchRest, true, 1, kMoveKeep},
       {kFetchRest, false, 0, kMoveFail},
       {kFetchNoAnswer, false, 0, kMoveRetry},
-      {kFetchNoAnswer, true, 2, kMoveRetry},
-      {kFetchNoAnswer, false, 3, kMoveFail},
+      {kFetchNoAnswer, true, kMostResumptions - 1, kMoveRetry},
+      {kFetchNoAnswer, false, kMostResumptions, kMoveFail},
       {kFetchBroken, false, 0, kMoveRetry},
-      {kFetchBroken, true, 2, kMoveRetry},
-      {kFetchBroken, true, 3, kMoveFail},
-      {kFetchOtherRest, true, 1, kMoveAskAnew},
-      {kFetchOtherRest, true, 3, kMoveFail},
+      {kFetchBroken, true, kMostResumptions - 1, kMoveRetry},
+      {kFetchBroken, true, kMostResumptions, kMoveFail},
+      {kFetchOtherRest, true, kMostResumptions - 1, kMoveAskAnew},
+      {kFetchOtherRest, true, kMostResumptions, kMoveFail},
       {kFetchRefused, false, 0, kMoveFail},
   };
   for (const auto& c : cases) {

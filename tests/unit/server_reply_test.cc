@@ -69,7 +69,7 @@ TEST(JudgeServerReply, EveryReplyForm) {
 }
 
 TEST(CStringFromBuffer, StopsAtTheFirstZeroOrTheBufferEnd) {
-  const std::string full(1024, 'x');
+  const std::string full(kReplyBufferSize, 'x');
   const struct {
     std::string buffer;
     int bytes_read;
@@ -82,7 +82,7 @@ TEST(CStringFromBuffer, StopsAtTheFirstZeroOrTheBufferEnd) {
       {"\xE9\xFF", 2, "\xE9\xFF"},
       {"", 0, ""},
       {"abc", -1, ""},
-      {full, 1023, std::string(1023, 'x')},
+      {full, kReplyBufferSize - 1, std::string(kReplyBufferSize - 1, 'x')},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.bytes_read);

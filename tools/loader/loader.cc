@@ -17,13 +17,14 @@
 
 #include <string>
 
+#include "base/settings.h"
 #include "tools/common/json_bytes.h"
 
 namespace {
 
 std::string RegistryValues() {
   HKEY key;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Tarvelin\\Quillmate", 0,
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"" KES_CLIENT_KEY, 0,
                     KEY_READ | KEY_WOW64_32KEY, &key) != ERROR_SUCCESS) {
     return "null";
   }

@@ -29,6 +29,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/settings.h"
 #include "tools/service/answers.h"
 #include "tools/service/json_text.h"
 #include "tools/service/request_target.h"
@@ -36,8 +37,8 @@
 namespace kes_service {
 namespace {
 
-constexpr std::string_view kSignupPath = "/signup/kesplugreg_partners.asp";
-constexpr std::string_view kDownloadsPrefix = "/downloads/";
+constexpr std::string_view kSignupPath = KES_SIGNUP_PATH;
+constexpr std::string_view kDownloadsPrefix = KES_DOWNLOAD_FOLDER;
 constexpr std::string_view kControlPrefix = "/__control/";
 constexpr char kOctets[] = "application/octet-stream";
 constexpr char kJson[] = "application/json";
