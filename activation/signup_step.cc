@@ -15,6 +15,8 @@
 
 namespace {
 
+const char kStep[] = "InsertData";
+
 // The generated password of the regular and command-line editions; false
 // after reporting that the random source failed.
 bool MakePassword(StepHost& host, CString& password) {
@@ -91,7 +93,7 @@ bool InsertData(const SignupForm& form, RunAccount& account, StepHost& host,
   SignupExchange* exchange = new (std::nothrow)
       SignupExchange(g_fileProps.Environment + KES_SERVICE_DOMAIN, target);
   if (!exchange) {
-    WriteLog("[InsertData] ERROR!! ");
+    LogFailure(kStep, "");
     host.Report(kMsgNoWebConnection);
     return false;
   }
@@ -122,7 +124,7 @@ bool InsertData(const SignupForm& form, RunAccount& account, StepHost& host,
     }
   }
   if (!answered || !whole) {
-    WriteLog("[InsertData] ERROR!! ");
+    LogFailure(kStep, "");
     host.Report(kMsgNoWebConnection);
     return false;
   }

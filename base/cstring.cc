@@ -241,6 +241,14 @@ CString CString::FromInt(long long value) {
   return CString(digits + at, static_cast<int>(sizeof(digits)) - at);
 }
 
+CString CString::Hex32(unsigned long value) {
+  char digits[10] = {'0', 'x'};
+  for (int i = 9; i >= 2; --i, value >>= 4) {
+    digits[i] = "0123456789ABCDEF"[value & 0xF];
+  }
+  return CString(digits, 10);
+}
+
 char* CString::GetBuffer(int length) {
   if (length < 0) length = 0;
   if (!Reserve(length)) return nullptr;

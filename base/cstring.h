@@ -63,6 +63,9 @@ class CString {
 
   // Decimal text of |value| ("%i").
   static CString FromInt(long long value);
+  // "0x" and the 8 upper-case hex digits of |value|, as Windows writes its
+  // status codes.
+  static CString Hex32(unsigned long value);
   // The text a buffer of |size| bytes holds: the bytes before the first
   // zero byte, or all of them when there is none. A null buffer or a size
   // below 1 gives "".

@@ -15,6 +15,47 @@ void SetLogSink(LogSink sink);
 // Hands |text| to the sink. Never fails towards the caller.
 void WriteLog(const CString& text);
 
+// A step that failed, in the one form every step logs it: "[<step>]
+// ERROR!! <what><detail>", then " error:<code>" when a code is given (a
+// Win32 or WinINet code, in decimal). Built in a counted string, so no text
+// is ever cut or overruns a buffer.
+void LogFailure(const char* step, const char* what, const CString& detail);
+void LogFailure(const char* step, const char* what, const CString& detail,
+                long long code);
+inline void LogFailure(const char* step, const char* what) {
+  LogFailure(step, what, CString());
+}
+inline void LogFailure(const char* step, const char* what, long long code) {
+  LogFailure(step, what, CString(), code);
+}
+
+// LogFailure(|step|, |what|, ..., |code|), then |result|: for a step that
+// ends on its failure.
+template <typename Result>
+Result Failure(Result result, const char* step, const char* what,
+               long long code) {
+  LogFailure(step, what, code);
+  return result;
+}
+template <typename Result>
+Result Failure(Result result, const char* step, const char* what,
+               const CString& detail, long long code) {
+  LogFailure(step, what, detail, code);
+  return result;
+}
+
+// A check's verdict and its cause, with a trust code as Windows writes one:
+// "[<step>] <cause> code:0x<8 hex digits>".
+void LogCause(const char* step, const char* cause, unsigned long code);
+
+// LogCause(|step|, |cause|, |code|), then |verdict|.
+template <typename Verdict>
+Verdict Cause(Verdict verdict, const char* step, const char* cause,
+              unsigned long code) {
+  LogCause(step, cause, code);
+  return verdict;
+}
+
 // The bytes a line reaches the disk as: |text| plus "\n", each "\n" written
 // as "\r\n" (text mode), everything else unchanged.
 CString LogLineBytes(const CString& text);

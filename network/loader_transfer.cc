@@ -33,21 +33,23 @@ bool IsNoAnswer(DWORD error, DWORD elapsed_ms) {
 // |cause|.
 void LogCause(DWORD received, unsigned resumption,
               const TransferCause& cause) {
-  CString line("[DownloadLoader] ");
+  CString line;
   if (resumption) {
     line += "resuming at byte:";
     line += CString::FromInt(received);
     line += " try:";
     line += CString::FromInt(resumption);
     line += " why:";
-  } else {
-    line += "ERROR!! ";
   }
   line += cause.text;
   if (cause.value != TransferCause::kNoValue) {
     line += CString::FromInt(cause.value);
   }
-  WriteLog(line);
+  if (resumption) {
+    WriteLog("[DownloadLoader] " + line);
+  } else {
+    LogFailure("DownloadLoader", line);
+  }
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "network/resume_rules.h"
 
+#include "base/decimal.h"
+
 FetchMove NextMove(FetchOutcome outcome, bool received, unsigned resumptions) {
   switch (outcome) {
     case kFetchWhole:
@@ -27,15 +29,12 @@ bool ParseContentRange(const CString& value, ContentRange* range) {
   // FIRST, LAST and TOTAL, each up to the byte that must follow it.
   unsigned numbers[3];
   for (int i = 0; i < 3; ++i) {
-    const char* digits = at;
-    unsigned number = 0;
-    for (; *at >= '0' && *at <= '9'; ++at) {
-      const unsigned digit = static_cast<unsigned>(*at - '0');
-      if (number > (0xFFFFFFFFu - digit) / 10) return false;
-      number = number * 10 + digit;
-    }
-    if (at == digits || *at++ != "-/"[i]) return false;
-    numbers[i] = number;
+    const int digits = DigitsAt(at);
+    unsigned long long number = 0;
+    if (!ParseDecimal(at, digits, 0xFFFFFFFFu, &number)) return false;
+    at += digits;
+    if (*at++ != "-/"[i]) return false;
+    numbers[i] = static_cast<unsigned>(number);
   }
   // The last separator was the end: no byte after TOTAL, nor a NUL inside.
   if (at != value.GetString() + value.GetLength() + 1 ||

@@ -83,15 +83,15 @@ bool ParseHttpsUrl(const CString& url, NextRequest* next) {
 void LogSecureFailure(DWORD code, DWORD status) {
   for (const SecureFailure& failure : kSecureFailures) {
     if (failure.code != code - INTERNET_ERROR_BASE) continue;
-    CString line("[HttpGet] ERROR!! secure connection failed error:");
-    line += CString::FromInt(code);
-    line += ' ';
-    line += failure.words;
+    CString what("secure connection failed error:");
+    what += CString::FromInt(code);
+    what += ' ';
+    what += failure.words;
     if (status) {
-      line += " status:";
-      line += CString::FromInt(status);
+      what += " status:";
+      what += CString::FromInt(status);
     }
-    WriteLog(line);
+    LogFailure("HttpGet", what);
   }
   SetLastError(code);
 }

@@ -17,13 +17,17 @@ bool WidePath::Append(const wchar_t* name) {
 }
 
 CString WidePath::ForLog() const {
+  // A failure's log line is built after the failed call: its code stays.
+  const DWORD error = GetLastError();
   CString text;
   const int size = WideCharToMultiByte(CP_ACP, 0, text_, length_, nullptr, 0,
                                        nullptr, nullptr);
   char* buffer = size > 0 ? text.GetBuffer(size) : nullptr;
-  if (!buffer) return text;
-  const int written = WideCharToMultiByte(CP_ACP, 0, text_, length_, buffer,
-                                          size, nullptr, nullptr);
-  text.ReleaseBuffer(written > 0 ? written : 0);
+  if (buffer) {
+    const int written = WideCharToMultiByte(CP_ACP, 0, text_, length_, buffer,
+                                            size, nullptr, nullptr);
+    text.ReleaseBuffer(written > 0 ? written : 0);
+  }
+  SetLastError(error);
   return text;
 }

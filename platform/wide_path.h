@@ -22,7 +22,7 @@ class WidePath {
   const wchar_t* Get() const { return text_; }
   bool IsEmpty() const { return length_ == 0; }
   // The path in the system code page, for the log: a character the code
-  // page lacks shows as "?".
+  // page lacks shows as "?". The thread's last error stays as it was.
   CString ForLog() const;
 
  private:

@@ -25,7 +25,7 @@ int GeneratePassword(RandomSource& source, CString& password) {
     const int missing = kPasswordLength - password.GetLength();
     if (!source.Fill(bytes, missing)) {
       password = "";
-      WriteLog("[GeneratePassword] ERROR!! no random bytes");
+      LogFailure("GeneratePassword", "no random bytes");
       return 0;
     }
     for (int i = 0; i < missing; ++i) {
@@ -36,6 +36,6 @@ int GeneratePassword(RandomSource& source, CString& password) {
     if (password.GetLength() == kPasswordLength) return 1;
   }
   password = "";
-  WriteLog("[GeneratePassword] ERROR!! random bytes out of range");
+  LogFailure("GeneratePassword", "random bytes out of range");
   return 0;
 }

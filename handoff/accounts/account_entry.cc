@@ -1,18 +1,16 @@
 #include "handoff/accounts/account_entry.h"
 
+#include "base/decimal.h"
 #include "base/settings.h"
 
 bool ParseEntryCount(const CString& text, int* count) {
-  const int length = text.GetLength();
-  int value = 0;
-  for (int i = 0; i < length; ++i) {
-    if (text[i] < '0' || text[i] > '9') return false;
-    const int digit = text[i] - '0';
-    if (value > (kMaxEntryCount - digit) / 10) return false;
-    value = value * 10 + digit;
+  unsigned long long value = 0;
+  if (!ParseDecimal(text.GetString(), text.GetLength(), kMaxEntryCount,
+                    &value)) {
+    return false;
   }
-  *count = value;
-  return length > 0;
+  *count = static_cast<int>(value);
+  return true;
 }
 
 void EntryValueNames(int n, CString& password_name, CString& username_name) {

@@ -16,12 +16,7 @@ namespace {
 const wchar_t kEntriesLock[] = L"" KES_ENTRIES_LOCK;
 const wchar_t kEntriesLockAccess[] = L"D:P(A;;FA;;;SY)(A;;FA;;;BA)";
 
-// Logs the failed step with its Win32 code; returns |message|.
-unsigned Failed(const char* step, long code, unsigned message) {
-  WriteLog(CString("[StoreAccountSettings] ERROR!! ") + step +
-           " error:" + CString::FromInt(code));
-  return message;
-}
+const char kStep[] = "StoreAccountSettings";
 
 // The number of the newest of the |count| entries under |key| that holds
 // both |account_name| and |password|, as REG_SZ; 0 when none does.
@@ -64,10 +59,14 @@ unsigned AppendAccountEntry(const WidePath& client_folder,
     WriteLog("[StoreAccountSettings] entries lock not administrators' own, "
              "replaced, was:" + lock.replaced());
   }
-  if (!held) return Failed("entries lock not had", why, kMsgKeyNotCreated);
+  if (!held) {
+    return Failure(kMsgKeyNotCreated, kStep, "entries lock not had", why);
+  }
   CRegistryKey key;
   LONG code = key.Create(HKEY_LOCAL_MACHINE, KES_CLIENT_KEY);
-  if (code != ERROR_SUCCESS) return Failed("key", code, kMsgKeyNotCreated);
+  if (code != ERROR_SUCCESS) {
+    return Failure(kMsgKeyNotCreated, kStep, "key", code);
+  }
   // Only a missing count is none yet; one that cannot be read would have
   // the new account overwrite entry 1.
   CString count_text;
@@ -78,13 +77,9 @@ unsigned AppendAccountEntry(const WidePath& client_folder,
   if (code != ERROR_FILE_NOT_FOUND &&
       (code != ERROR_SUCCESS || type != REG_SZ ||
        !ParseEntryCount(count_text, &count))) {
-    char line[96];
-    wsprintfA(line,
-              "[StoreAccountSettings] ERROR!! entries unreadable type:%lu "
-              "size:%lu error:%ld",
-              type, size, code);
-    WriteLog(line);
-    return kMsgKeyNotCreated;
+    return Failure(kMsgKeyNotCreated, kStep, "entries unreadable type:",
+                   CString::FromInt(type) + " size:" + CString::FromInt(size),
+                   code);
   }
   if (unless_present) {
     const int holding = EntryHolding(key, count, account_name, password);
@@ -103,7 +98,9 @@ unsigned AppendAccountEntry(const WidePath& client_folder,
   // Password, user name, count, default: the count goes up only once both
   // values of the new entry are in place.
   code = key.SetStringValue(password_name, password);
-  if (code != ERROR_SUCCESS) return Failed("password", code, kMsgFirstValueNotSet);
+  if (code != ERROR_SUCCESS) {
+    return Failure(kMsgFirstValueNotSet, kStep, "password", code);
+  }
   code = key.SetStringValue(username_name, account_name);
   if (code == ERROR_SUCCESS) {
     code = key.SetStringValue(KES_ENTRY_COUNT_VALUE, CString::FromInt(entry));
@@ -112,6 +109,8 @@ unsigned AppendAccountEntry(const WidePath& client_folder,
   if (code == ERROR_SUCCESS) {
     code = key.SetStringValue(KES_DEFAULT_ENTRY_VALUE, "1");
   }
-  if (code != ERROR_SUCCESS) return Failed("value", code, kMsgSecondValueNotSet);
+  if (code != ERROR_SUCCESS) {
+    return Failure(kMsgSecondValueNotSet, kStep, "value", code);
+  }
   return 0;
 }

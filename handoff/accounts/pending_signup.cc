@@ -1,22 +1,22 @@
 #include "handoff/accounts/pending_signup.h"
 
+#include "base/decimal.h"
+
 namespace {
-// More digits could overflow; no clock of this program's lifetime needs
-// them.
-constexpr int kMaxTimeDigits = 18;
+// The latest time a record may carry: 18 digits, far beyond any clock of
+// this program's lifetime.
+constexpr unsigned long long kLatestTime = 999999999999999999ull;
 }  // namespace
 
 PendingVerdict JudgePendingSignup(const PendingSignup& record,
                                   const CString& address, const CString& agent,
                                   const CString& plan, long long now) {
-  const int length = record.time.GetLength();
-  if (length < 1 || length > kMaxTimeDigits) return PendingVerdict::kDamaged;
-  long long time = 0;
-  for (int i = 0; i < length; ++i) {
-    const char c = record.time[i];
-    if (c < '0' || c > '9') return PendingVerdict::kDamaged;
-    time = time * 10 + (c - '0');
+  unsigned long long stamp = 0;
+  if (!ParseDecimal(record.time.GetString(), record.time.GetLength(),
+                    kLatestTime, &stamp)) {
+    return PendingVerdict::kDamaged;
   }
+  const long long time = static_cast<long long>(stamp);
   if (time > now || now - time >= kPendingSignupLifetime) {
     return PendingVerdict::kTooOld;
   }

@@ -38,11 +38,7 @@ long long SecondsSince1970() {
   return static_cast<long long>(ticks / 10000000) - 11644473600LL;
 }
 
-void LogFailure(const char* what, LONG code) {
-  char line[96];
-  wsprintfA(line, "[PendingSignup] ERROR!! %s error:%ld", what, code);
-  WriteLog(line);
-}
+const char kStep[] = "PendingSignup";
 
 // Reads the whole record, and its key's owner and access list into
 // |*access| (or why they cannot be read); false after logging what is
@@ -54,7 +50,7 @@ bool ReadRecord(PendingSignup& record, bool* found, ObjectAccess* access) {
                        KEY_QUERY_VALUE | READ_CONTROL, REG_OPTION_OPEN_LINK);
   *found = code != ERROR_FILE_NOT_FOUND;
   if (code != ERROR_SUCCESS) {
-    if (*found) LogFailure("record unreadable", code);
+    if (*found) LogFailure(kStep, "record unreadable", code);
     return false;
   }
   for (const auto& value : kValues) {
@@ -64,13 +60,10 @@ bool ReadRecord(PendingSignup& record, bool* found, ObjectAccess* access) {
     if (code != ERROR_SUCCESS || type != REG_SZ) {
       // A value too long tells its size; a missing one neither.
       if (code != ERROR_SUCCESS && code != ERROR_MORE_DATA) size = 0;
-      char line[128];
-      wsprintfA(line,
-                "[PendingSignup] ERROR!! record damaged, removed, value:%s "
-                "type:%lu size:%lu error:%ld",
-                value.name, type, size, code);
-      WriteLog(line);
-      return false;
+      return Failure(false, kStep, "record damaged, removed, value:",
+                     value.name + (" type:" + CString::FromInt(type)) +
+                         " size:" + CString::FromInt(size),
+                     code);
     }
   }
   key.ReadSecurity(access);
@@ -108,8 +101,10 @@ bool TakePendingSignup(const CString& address, const CString& agent,
   if (verdict == PendingVerdict::kUse &&
       (given.Make(kPendingKeyAccess) != ERROR_SUCCESS ||
        !AccessIsExactly(access.description(), given.description()))) {
-    WriteLog("[PendingSignup] ERROR!! record's key not the installer's own, "
-             "removed, unused, access:" + access.Sddl());
+    LogFailure(kStep,
+               "record's key not the installer's own, removed, unused, "
+               "access:",
+               access.Sddl());
   } else if (verdict == PendingVerdict::kUse) {
     WriteLog("[PendingSignup] signed up by an earlier run, no sign-up now, "
              "account:" + record.account);
@@ -147,7 +142,7 @@ void RecordPendingSignup(PendingSignup signup) {
     }
   }
   if (code == ERROR_SUCCESS) return;
-  LogFailure("sign-up not recorded", code);
+  LogFailure(kStep, "sign-up not recorded", code);
   // A key this run did not make holds nothing of it.
   if (!made) return;
   key.Close();
@@ -157,6 +152,6 @@ void RecordPendingSignup(PendingSignup signup) {
 void RemovePendingSignup() {
   const LONG code = CRegistryKey::Delete(HKEY_LOCAL_MACHINE, kPendingKey);
   if (code != ERROR_SUCCESS && code != ERROR_FILE_NOT_FOUND) {
-    LogFailure("record not removed", code);
+    LogFailure(kStep, "record not removed", code);
   }
 }

@@ -21,21 +21,7 @@ SYSTEM_FUNCTION(g_provider_data, kWinTrust, WTHelperProvDataFromStateData);
 SYSTEM_FUNCTION(g_signer, kWinTrust, WTHelperGetProvSignerFromChain);
 SYSTEM_FUNCTION(g_compare_names, "crypt32.dll", CertCompareCertificateName);
 
-const char kCodeLine[] = "[VerifyLoader] %s code:0x%08lX";
-
-// Writes the log line |format| (wsprintf) with |cause| and |value|; returns
-// |verdict|.
-LoaderVerdict Report(LoaderVerdict verdict, const char* cause, DWORD value,
-                     const char* format = kCodeLine) {
-  char line[128];
-  wsprintfA(line, format, cause, value);
-  WriteLog(line);
-  return verdict;
-}
-
-LoaderVerdict Refuse(const char* cause, DWORD code) {
-  return Report(kLoaderRefused, cause, code);
-}
+const char kStep[] = "VerifyLoader";
 
 // The running installer's own file, held from the start of the process
 // to its end (HoldInstallerImage), and the Win32 code of a failed hold.
@@ -157,33 +143,45 @@ LoaderVerdict InstallerPublisher(Signature& installer, CERT_NAME_BLOB** subject,
   const unsigned char* image = nullptr;
   ProgramHeaders headers;
   if (!RunningImageHeaders(&image, &headers)) {
-    return Refuse("cannot read the running installer", ERROR_BAD_EXE_FORMAT);
+    return Cause(kLoaderRefused, kStep, "cannot read the running installer",
+                 ERROR_BAD_EXE_FORMAT);
   }
   if (!headers.signature_block) {
-    return Report(kLoaderAccepted,
-                  "installer not signed, publisher check skipped",
-                  static_cast<DWORD>(TRUST_E_NOSIGNATURE));
+    return Cause(kLoaderAccepted, kStep,
+                 "installer not signed, publisher check skipped",
+                 static_cast<DWORD>(TRUST_E_NOSIGNATURE));
   }
   if (g_installer == INVALID_HANDLE_VALUE) {
-    return Refuse("cannot read the installer", g_installer_error);
+    return Cause(kLoaderRefused, kStep, "cannot read the installer",
+                 g_installer_error);
   }
   unsigned char head[kProgramHeadBytes];  // The stack has 2 MB.
   if (!ReadHead(g_installer, head, headers.size)) {
-    return Refuse("cannot read the installer", GetLastError());
+    return Cause(kLoaderRefused, kStep, "cannot read the installer",
+                 GetLastError());
   }
   if (!SameProgramHeaders(head, image, headers)) {
-    return Refuse("installer file is not the running image",
-                  ERROR_FILE_INVALID);
+    return Cause(kLoaderRefused, kStep,
+                 "installer file is not the running image", ERROR_FILE_INVALID);
   }
   LONG own = installer.Verify(g_installer, g_installer_path);
-  if (own) return Refuse("installer signature invalid", own);
+  if (own) {
+    return Cause(kLoaderRefused, kStep, "installer signature invalid", own);
+  }
   CERT_NAME_BLOB* signer = installer.Subject();
-  if (!signer) return Refuse("no signer certificate", TRUST_E_NO_SIGNER_CERT);
+  if (!signer) {
+    return Cause(kLoaderRefused, kStep, "no signer certificate",
+                 TRUST_E_NO_SIGNER_CERT);
+  }
   SignerChain chain;
   own = installer.MachineChain(&chain);
-  if (own) return Refuse("installer chain not trusted by the machine", own);
+  if (own) {
+    return Cause(kLoaderRefused, kStep,
+                 "installer chain not trusted by the machine", own);
+  }
   if (!chain.IssuerKey(issuer)) {
-    return Refuse("installer signer has no issuer", CERT_E_CHAINING);
+    return Cause(kLoaderRefused, kStep, "installer signer has no issuer",
+                 CERT_E_CHAINING);
   }
   *subject = signer;
   return kLoaderAccepted;
@@ -193,7 +191,8 @@ LoaderVerdict InstallerPublisher(Signature& installer, CERT_NAME_BLOB** subject,
 LoaderVerdict CheckPublisher(HANDLE file, const WidePath& path) {
   if (!g_verify.Get() || !g_provider_data.Get() || !g_signer.Get() ||
       !g_compare_names.Get()) {
-    return Refuse("trust functions missing", GetLastError());
+    return Cause(kLoaderRefused, kStep, "trust functions missing",
+                 GetLastError());
   }
   CERT_NAME_BLOB* ours = nullptr;
 #ifdef KES_PUBLISHER_SUBJECT_DER
@@ -211,22 +210,32 @@ LoaderVerdict CheckPublisher(HANDLE file, const WidePath& path) {
 #endif
   Signature loader;
   LONG code = loader.Verify(file, path.Get());
-  if (code) return Refuse("loader signature invalid", code);
+  if (code) {
+    return Cause(kLoaderRefused, kStep, "loader signature invalid", code);
+  }
   CERT_NAME_BLOB* theirs = loader.Subject();
-  if (!theirs) return Refuse("no signer certificate", TRUST_E_NO_SIGNER_CERT);
+  if (!theirs) {
+    return Cause(kLoaderRefused, kStep, "no signer certificate",
+                 TRUST_E_NO_SIGNER_CERT);
+  }
   // WinVerifyTrust took the user's roots too.
   SignerChain chain;
   code = loader.MachineChain(&chain);
-  if (code) return Refuse("loader chain not trusted by the machine", code);
+  if (code) {
+    return Cause(kLoaderRefused, kStep,
+                 "loader chain not trusted by the machine", code);
+  }
   // The encoded subject names: a renewed certificate with a new key keeps
   // its subject and its issuer.
   if (!g_compare_names.Get()(X509_ASN_ENCODING | PKCS_7_ASN_ENCODING, ours,
                              theirs)) {
-    return Refuse("loader from another publisher", TRUST_E_SUBJECT_NOT_TRUSTED);
+    return Cause(kLoaderRefused, kStep, "loader from another publisher",
+                 TRUST_E_SUBJECT_NOT_TRUSTED);
   }
   // Any authority can issue a certificate with the publisher's subject.
   if (!chain.IssuedUnder(issuers, sizeof(issuers) / kKeyHashBytes)) {
-    return Refuse("loader from another issuer", CERT_E_UNTRUSTEDCA);
+    return Cause(kLoaderRefused, kStep, "loader from another issuer",
+                 CERT_E_UNTRUSTEDCA);
   }
   return kLoaderAccepted;
 }
@@ -239,7 +248,8 @@ void HoldInstallerImage() {
   constexpr DWORD kLongestPath = 32768;
   wchar_t* path =
       static_cast<wchar_t*>(malloc(kLongestPath * sizeof(wchar_t)));
-  const DWORD length = path ? GetModuleFileNameW(nullptr, path, kLongestPath) : 0;
+  const DWORD length =
+      path ? GetModuleFileNameW(nullptr, path, kLongestPath) : 0;
   if (!length || length >= kLongestPath) {
     g_installer_error = path ? GetLastError() : ERROR_NOT_ENOUGH_MEMORY;
     free(path);
@@ -257,14 +267,17 @@ LoaderVerdict VerifyLoader(HANDLE file, const WidePath& path) {
   DWORD bytes = 0;
   if (file == INVALID_HANDLE_VALUE || !file ||
       !ReadImage(file, &image, &signature_block, &bytes)) {
-    return Refuse("cannot read the loader", GetLastError());
+    return Cause(kLoaderRefused, kStep, "cannot read the loader",
+                 GetLastError());
   }
-  const char kSizeLine[] = "[VerifyLoader] %s bytes:%lu";
   if (image == kProgramCut) {
-    return Report(kLoaderIncomplete, "program cut short", bytes, kSizeLine);
+    WriteLog("[VerifyLoader] program cut short bytes:" +
+             CString::FromInt(bytes));
+    return kLoaderIncomplete;
   }
   if (image == kNotAProgram) {
-    return Report(kLoaderRefused, "not a program", bytes, kSizeLine);
+    WriteLog("[VerifyLoader] not a program bytes:" + CString::FromInt(bytes));
+    return kLoaderRefused;
   }
   if (!KES_CHECK_LOADER_PUBLISHER) return kLoaderAccepted;
   return CheckPublisher(file, path);

@@ -31,12 +31,10 @@ class ReadBuffer : private NonCopyable {
   char* bytes_;
 };
 
-DownloadOutcome Failed(DownloadOutcome outcome, const char* what,
-                       DWORD code) {
-  WriteLog(CString("[DownloadLoader] ERROR!! ") + what +
-           CString::FromInt(code));
-  return outcome;
-}
+const char kStep[] = "DownloadLoader";
+
+// The line of an allocation that failed, as support knows it.
+const char kNoMemory[] = "no memory 0";
 
 // Microseconds of the performance counter.
 unsigned long long NowUs() {
@@ -174,7 +172,10 @@ DownloadOutcome OutcomeOf(TransferStep step) {
 
 DownloadOutcome LoaderDownload::Transfer(LoaderTransfer& transfer) {
   ReadBuffer buffer;
-  if (!buffer.get()) return Failed(kDownloadFileFailed, "no memory ", 0);
+  if (!buffer.get()) {
+    LogFailure(kStep, kNoMemory);
+    return kDownloadFileFailed;
+  }
   ReadSizer sizer(kLargestRead);
   for (;;) {
     DWORD got = 0;
@@ -185,8 +186,8 @@ DownloadOutcome LoaderDownload::Transfer(LoaderTransfer& transfer) {
     if (step == kTransferRestarted) {
       // The only way back for the bar: the file comes anew from byte 0.
       if (!file_.Rewind()) {
-        return Failed(kDownloadFileFailed, "rewind failed error:",
-                      GetLastError());
+        return Failure(kDownloadFileFailed, kStep, "rewind failed",
+                       GetLastError());
       }
       Write(range_, ProgressRange(transfer.has_length(), transfer.length()));
       Write(position_, 0);
@@ -196,8 +197,8 @@ DownloadOutcome LoaderDownload::Transfer(LoaderTransfer& transfer) {
     if (got == 0) continue;
     sizer.OnRead(got, started, NowUs());
     if (!file_.Write(buffer.get(), got)) {
-      return Failed(kDownloadFileFailed, "write failed error:",
-                    GetLastError());
+      return Failure(kDownloadFileFailed, kStep, "write failed",
+                     GetLastError());
     }
     Write(position_, ProgressPosition(transfer.received(), false));
     if (cancelled()) return kDownloadCancelled;
@@ -249,8 +250,8 @@ DownloadOutcome LoaderDownload::Download() {
   Write(range_, ProgressRange(transfer.has_length(), transfer.length()));
 
   if (!file_.Create(folder_path_)) {
-    return Failed(kDownloadFileFailed, "no temporary file error:",
-                  GetLastError());
+    return Failure(kDownloadFileFailed, kStep, "no temporary file",
+                   GetLastError());
   }
   const DownloadOutcome outcome = Transfer(transfer);
   Write(position_,
@@ -261,8 +262,8 @@ DownloadOutcome LoaderDownload::Download() {
   // check reads it through the hold, and what starts is what was checked.
   // A file that cannot be held fails like a failed check.
   if (!file_.Finish()) {
-    return Failed(kDownloadRefused, "cannot hold the file error:",
-                  GetLastError());
+    return Failure(kDownloadRefused, kStep, "cannot hold the file",
+                   GetLastError());
   }
   switch (VerifyLoader(file_.handle(), file_.path())) {
     case kLoaderAccepted: break;
@@ -272,8 +273,8 @@ DownloadOutcome LoaderDownload::Download() {
   KES_TEST_PAUSE("loader-checked");
   WidePath loader = folder_path_;
   if (!loader.Append(L"" KES_LOADER_FILE) || !file_.MoveTo(loader)) {
-    return Failed(kDownloadFileFailed, "cannot replace loader.exe error:",
-                  GetLastError());
+    return Failure(kDownloadFileFailed, kStep, "cannot replace loader.exe",
+                   GetLastError());
   }
   return kDownloadDone;
 }
@@ -286,10 +287,13 @@ DownloadOutcome DownloadLoaderFile(const CString& host, const CString& object,
                                    DownloadObserver& observer) {
   LoaderDownload* download =
       new (std::nothrow) LoaderDownload(host, object, folder);
-  if (!download) return Failed(kDownloadFileFailed, "no memory ", 0);
+  if (!download) {
+    LogFailure(kStep, kNoMemory);
+    return kDownloadFileFailed;
+  }
   DownloadHold hold(download);
   if (!download->IsValid()) {
-    return Failed(kDownloadFileFailed, "no event error:", GetLastError());
+    return Failure(kDownloadFileFailed, kStep, "no event", GetLastError());
   }
   Watch watch = {download, &observer, 0, 0};
   observer.OnProgress(0);

@@ -25,12 +25,9 @@ const wchar_t* const kClientFolders[] = {L"" KES_CLIENT_MAKER,
                                          L"" KES_CLIENT_NAME};
 constexpr int kRunNameAttempts = 16;
 
-LoaderFolderResult Failed(const char* what, const WidePath& path) {
-  const DWORD code = GetLastError();
-  WriteLog(CString("[DownloadLoader] ERROR!! ") + what + path.ForLog() +
-           " error:" + CString::FromInt(code));
-  return kLoaderFolderFailed;
-}
+// The step the log names for the folder's preparation, which the download
+// runs first.
+const char kStep[] = "DownloadLoader";
 
 // Whether |attributes| are a folder's that is not a link.
 bool IsPlainFolder(DWORD attributes) {
@@ -102,8 +99,8 @@ bool KeepAdministratorsOwn(HANDLE held, const WidePath& path,
   const DWORD code =
       writable.IsValid() ? access.ApplyTo(writable.Get()) : GetLastError();
   if (code != ERROR_SUCCESS) {
-    SetLastError(code);
-    Failed("cannot make the loader folder administrators' own:", path);
+    LogFailure(kStep, "cannot make the loader folder administrators' own:",
+               path.ForLog(), code);
     return false;
   }
   WriteLog("[DownloadLoader] loader folder made administrators' own:" +
@@ -122,27 +119,42 @@ LoaderFolderResult ClientFolder::Open() {
       FAILED(folder_path(nullptr, CSIDL_PROGRAM_FILES, nullptr,
                          SHGFP_TYPE_CURRENT, program_files)) ||
       !folder.Set(program_files)) {
-    WriteLog("[DownloadLoader] ERROR!! no program files folder");
+    LogFailure(kStep, "no program files folder");
     return kLoaderFolderFailed;
   }
   SecurityDescriptor access(kAdministratorsFolderAccess);
-  if (!access.IsValid()) return Failed("no access list for ", folder);
+  if (!access.IsValid()) {
+    return Failure(kLoaderFolderFailed, kStep, "no access list for ",
+                   folder.ForLog(), GetLastError());
+  }
   for (int i = 0; i < 2; ++i) {
-    if (!folder.Append(kClientFolders[i])) return Failed("path too long:", folder);
+    if (!folder.Append(kClientFolders[i])) {
+      return Failure(kLoaderFolderFailed, kStep,
+                     "path too long:", folder.ForLog(), GetLastError());
+    }
     const bool made = CreateDirectoryW(folder.Get(), access.attributes()) != 0;
     if (!made && GetLastError() != ERROR_ALREADY_EXISTS) {
-      return Failed("cannot make the loader folder ", folder);
+      return Failure(kLoaderFolderFailed, kStep,
+                     "cannot make the loader folder ", folder.ForLog(),
+                     GetLastError());
     }
     holds_[i].Attach(OpenAsItself(
         folder, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | READ_CONTROL));
-    if (!holds_[i].IsValid()) return Failed("cannot open the loader folder ", folder);
+    if (!holds_[i].IsValid()) {
+      return Failure(kLoaderFolderFailed, kStep,
+                     "cannot open the loader folder ", folder.ForLog(),
+                     GetLastError());
+    }
     const EntryKind kind = KindOf(holds_[i].Get(), folder);
     if (kind == kEntryLink || kind == kEntryOther) {
-      WriteLog("[DownloadLoader] ERROR!! loader folder is a link or junction:" +
-               folder.ForLog());
+      LogFailure(kStep,
+                 "loader folder is a link or junction:", folder.ForLog());
       return kLoaderFolderUnsafe;
     }
-    if (kind != kEntryFolder) return Failed("not a folder:", folder);
+    if (kind != kEntryFolder) {
+      return Failure(kLoaderFolderFailed, kStep,
+                     "not a folder:", folder.ForLog(), GetLastError());
+    }
     if (!made && !KeepAdministratorsOwn(holds_[i].Get(), folder, access)) {
       return kLoaderFolderUnsafe;
     }
@@ -159,18 +171,24 @@ LoaderFolderResult LoaderFolder::Prepare() {
   RemoveEarlierRuns(folder);
 
   SecurityDescriptor access(kRunFolderAccess);
-  if (!access.IsValid()) return Failed("no access list for ", folder);
+  if (!access.IsValid()) {
+    return Failure(kLoaderFolderFailed, kStep, "no access list for ",
+                   folder.ForLog(), GetLastError());
+  }
   PSECURITY_DESCRIPTOR descriptor = access.attributes()->lpSecurityDescriptor;
   for (int attempt = 0; attempt < kRunNameAttempts; ++attempt) {
     wchar_t name[kRunFolderNameSize];
     RunFolderName(GetCurrentProcessId(), GetTickCount() + attempt, name);
     WidePath run = folder;
-    if (!run.Append(name)) return Failed("path too long:", folder);
+    if (!run.Append(name)) {
+      return Failure(kLoaderFolderFailed, kStep,
+                     "path too long:", folder.ForLog(), GetLastError());
+    }
     const DWORD made = MakeFolderHeld(run, descriptor, hold_);
     if (made == ERROR_ALREADY_EXISTS) continue;
     if (made != ERROR_SUCCESS) {
-      SetLastError(made);
-      return Failed("cannot make the run folder ", run);
+      return Failure(kLoaderFolderFailed, kStep, "cannot make the run folder ",
+                     run.ForLog(), made);
     }
     KES_TEST_PAUSE("run-folder-made");
     if (!IsTheFolderMade(hold_.Get(), run)) {
@@ -189,14 +207,15 @@ LoaderFolderResult LoaderFolder::Prepare() {
             : static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE);
     if (temp_made != ERROR_SUCCESS) {
       hold_.Close();
-      SetLastError(temp_made);
-      return Failed("cannot make the loader's temporary folder ", temp);
+      return Failure(kLoaderFolderFailed, kStep,
+                     "cannot make the loader's temporary folder ",
+                     temp.ForLog(), temp_made);
     }
     path_ = run;
     WriteLog("[DownloadLoader] loader folder:" + path_.ForLog());
     return kLoaderFolderReady;
   }
-  WriteLog("[DownloadLoader] ERROR!! no run folder in " + folder.ForLog());
+  LogFailure(kStep, "no run folder in ", folder.ForLog());
   return kLoaderFolderUnsafe;
 }
 

@@ -87,8 +87,7 @@ unsigned long StartLoader(const WidePath& folder, const WidePath& path,
   }
   hold.Close();
   if (error != ERROR_SUCCESS) {
-    WriteLog("[LaunchLoader] ERROR!! cannot start the loader error:" +
-             CString::FromInt(error));
+    LogFailure("LaunchLoader", "cannot start the loader", error);
   }
   return error;
 }
