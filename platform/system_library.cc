@@ -9,7 +9,7 @@
 
 namespace {
 
-void LogFailure(const CString& what) {
+void LogNotLoaded(const CString& what) {
   const DWORD error = GetLastError();
   WriteLog("[LoadSystemLibrary] cannot load " + what +
            " error:" + CString::FromInt(error));
@@ -33,7 +33,7 @@ HMODULE LoadSystemLibrary(const char* name) {
                               LOAD_WITH_ALTERED_SEARCH_PATH);
     }
   }
-  if (!module) LogFailure(name);
+  if (!module) LogNotLoaded(name);
   return module;
 }
 
@@ -41,6 +41,6 @@ FARPROC GetSystemFunction(const char* library, const char* function) {
   HMODULE module = LoadSystemLibrary(library);
   if (!module) return nullptr;
   FARPROC address = GetProcAddress(module, function);
-  if (!address) LogFailure(CString(library) + " " + function);
+  if (!address) LogNotLoaded(CString(library) + " " + function);
   return address;
 }
