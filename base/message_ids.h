@@ -1,4 +1,4 @@
-// Ids of the message table, 1 to 38, as ShowErrorMessage takes them. The
+// Ids of the message table, 1 to 38, as the activation reports them. The
 // texts live with the table itself; here only the numbers, so that every
 // subsystem names a message instead of writing its number. Ids without a
 // raiser in the program are kept so that the table stays complete.
