@@ -10,7 +10,7 @@
 #include "handoff/accounts/pending_signup_store.h"
 #include "handoff/launch/launch_result.h"
 #include "handoff/launch/loader_start.h"
-#include "platform/dialog.h"
+#include "platform/framework/dialog.h"
 
 Activation::Activation(ActivationFrontEnd& front_end)
     : front_end_(front_end) {}

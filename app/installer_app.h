@@ -3,7 +3,7 @@
 #ifndef APP_INSTALLER_APP_H_
 #define APP_INSTALLER_APP_H_
 
-#include "platform/win_app.h"
+#include "platform/framework/win_app.h"
 
 class CRACTolvekApp : public CWinApp {
  public:

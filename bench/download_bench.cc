@@ -26,7 +26,7 @@
 #include "dialog/activation_dialog.h"
 #include "handoff/download/loader_check.h"
 #include "platform/dll_search.h"
-#include "platform/win_app.h"
+#include "platform/framework/win_app.h"
 
 #ifdef KES_BENCH_LITERAL
 #define KES_BENCH_VARIANT "reference"

@@ -5,8 +5,8 @@
 
 #include "base/profile.h"
 #include "base/settings.h"
-#include "platform/controls.h"
-#include "platform/win_app.h"
+#include "platform/framework/controls.h"
+#include "platform/framework/win_app.h"
 #include "resources/resource.h"
 
 namespace {

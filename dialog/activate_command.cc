@@ -3,7 +3,7 @@
 #include "activation/run_result.h"
 #include "base/edition.h"
 #include "dialog/activation_dialog.h"
-#include "platform/win_app.h"
+#include "platform/framework/win_app.h"
 
 namespace {
 

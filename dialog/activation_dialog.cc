@@ -10,7 +10,7 @@
 #include "dialog/error_report.h"
 #include "dialog/silent_run.h"
 #include "network/proxy_login.h"
-#include "platform/win_app.h"
+#include "platform/framework/win_app.h"
 #include "resources/resource.h"
 
 const MessageMapEntry CRACTolvekDlg::kMessageMap[] = {

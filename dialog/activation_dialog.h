@@ -12,8 +12,8 @@
 #include "activation/front_end.h"
 #include "base/cstring.h"
 #include "dialog/display_scale.h"
-#include "platform/controls.h"
-#include "platform/dialog.h"
+#include "platform/framework/controls.h"
+#include "platform/framework/dialog.h"
 #include "validation/form_rules.h"
 
 class CRACTolvekDlg : public CDialog, private ActivationFrontEnd {

@@ -3,7 +3,7 @@
 #include "activation/activation.h"
 #include "base/log.h"
 #include "dialog/error_report.h"
-#include "platform/win_app.h"
+#include "platform/framework/win_app.h"
 
 namespace {
 

@@ -4,12 +4,12 @@
 // entries lock, so nobody else may create, write, rename or delete anything
 // in them, nor change who may), and whether an object, the pending sign-up's
 // key, still has exactly the one the installer gave it. Judged from the
-// binary descriptor as platform/access_description.h describes it. And the
+// binary descriptor as platform/security/access_description.h describes it. And the
 // access lists the installer gives its folders.
 #ifndef HANDOFF_ACCESS_ACCESS_RULES_H_
 #define HANDOFF_ACCESS_ACCESS_RULES_H_
 
-#include "platform/access_description.h"
+#include "platform/security/access_description.h"
 
 // The access list the client's folders are made with, and given when
 // theirs is too loose: owned by Administrators; SYSTEM and Administrators

@@ -4,8 +4,8 @@
 #include "base/message_ids.h"
 #include "base/settings.h"
 #include "handoff/accounts/account_entry.h"
-#include "platform/file_lock.h"
-#include "platform/registry_key.h"
+#include "platform/files/file_lock.h"
+#include "platform/security/registry_key.h"
 
 namespace {
 

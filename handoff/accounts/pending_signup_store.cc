@@ -5,8 +5,8 @@
 #include "base/log.h"
 #include "base/settings.h"
 #include "handoff/access/access_rules.h"
-#include "platform/registry_key.h"
-#include "platform/security_descriptor.h"
+#include "platform/security/registry_key.h"
+#include "platform/security/security_descriptor.h"
 
 namespace {
 

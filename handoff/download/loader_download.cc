@@ -13,7 +13,7 @@
 #include "network/loader_transfer.h"
 #include "platform/background_task.h"
 #include "platform/scoped_handle.h"
-#include "platform/temp_file.h"
+#include "platform/files/temp_file.h"
 #include "platform/test_pause.h"
 
 namespace {

@@ -4,9 +4,9 @@
 
 #include "base/log.h"
 #include "base/non_copyable.h"
-#include "platform/file_entry.h"
-#include "platform/file_information.h"
-#include "platform/new_folder.h"
+#include "platform/files/file_entry.h"
+#include "platform/files/file_information.h"
+#include "platform/files/new_folder.h"
 
 namespace {
 

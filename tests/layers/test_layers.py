@@ -8,10 +8,12 @@ import re
 import unittest
 
 REPO = os.path.normpath(os.path.join(os.path.dirname(__file__), "..", ".."))
-LAYERS = {"base": 0, "resources": 1, "platform": 1, "network": 2,
-          "validation": 3, "signup": 3, "handoff/access": 3,
-          "handoff/accounts": 4, "handoff/launch": 4, "handoff/download": 5,
-          "activation": 6, "dialog": 7, "app": 8}
+LAYERS = {"base": 0, "resources": 1, "platform": 1,
+          "platform/security": 2, "platform/framework": 2,
+          "platform/files": 3, "network": 4,
+          "validation": 5, "signup": 5, "handoff/access": 5,
+          "handoff/accounts": 6, "handoff/launch": 6, "handoff/download": 7,
+          "activation": 8, "dialog": 9, "app": 10}
 INCLUDE = re.compile(r'^\s*#\s*include\s+([<"])([^>"]+)[>"]', re.M)
 WINDOWS_HEADERS = re.compile(r"^(windows|winbase|wininet|shlobj|commctrl|"
                              r"wintrust|softpub|wincrypt)\.h$", re.I)

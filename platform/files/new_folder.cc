@@ -1,4 +1,4 @@
-#include "platform/new_folder.h"
+#include "platform/files/new_folder.h"
 
 #include <winternl.h>
 

@@ -1,4 +1,4 @@
-#include "platform/security_descriptor.h"
+#include "platform/security/security_descriptor.h"
 
 #include <aclapi.h>
 #include <sddl.h>

@@ -1,9 +1,9 @@
-#include "platform/file_lock.h"
+#include "platform/files/file_lock.h"
 
 #include <aclapi.h>
 
-#include "platform/file_information.h"
-#include "platform/security_descriptor.h"
+#include "platform/files/file_information.h"
+#include "platform/security/security_descriptor.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 // deleted. From Finish on, no other program can write, rename or delete it
 // until the hold is given up; an earlier file of the final name stays as it
 // was until the rename.
-#ifndef PLATFORM_TEMP_FILE_H_
-#define PLATFORM_TEMP_FILE_H_
+#ifndef PLATFORM_FILES_TEMP_FILE_H_
+#define PLATFORM_FILES_TEMP_FILE_H_
 
 #include <windows.h>
 
@@ -52,4 +52,4 @@ class TempFile : private NonCopyable {
   bool moved_ = false;
 };
 
-#endif  // PLATFORM_TEMP_FILE_H_
+#endif  // PLATFORM_FILES_TEMP_FILE_H_

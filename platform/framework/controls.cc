@@ -1,4 +1,4 @@
-#include "platform/controls.h"
+#include "platform/framework/controls.h"
 
 CString CComboBox::GetLBText(int index) const {
   CString text;

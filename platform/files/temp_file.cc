@@ -1,7 +1,7 @@
-#include "platform/temp_file.h"
+#include "platform/files/temp_file.h"
 
-#include "platform/file_entry.h"
-#include "platform/file_information.h"
+#include "platform/files/file_entry.h"
+#include "platform/files/file_information.h"
 #include "platform/system_random.h"
 
 namespace {

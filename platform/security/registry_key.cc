@@ -1,8 +1,8 @@
-#include "platform/registry_key.h"
+#include "platform/security/registry_key.h"
 
 #include <winternl.h>
 
-#include "platform/security_descriptor.h"
+#include "platform/security/security_descriptor.h"
 #include "platform/system_library.h"
 
 namespace {

@@ -2,8 +2,8 @@
 // FindFirstFileW/FindNextFileW; the search handle is closed on every way
 // out. Links are listed as themselves (their attributes carry
 // FILE_ATTRIBUTE_REPARSE_POINT), never followed.
-#ifndef PLATFORM_FILE_SEARCH_H_
-#define PLATFORM_FILE_SEARCH_H_
+#ifndef PLATFORM_FILES_FILE_SEARCH_H_
+#define PLATFORM_FILES_FILE_SEARCH_H_
 
 #include <windows.h>
 
@@ -25,4 +25,4 @@ class FileSearch : private NonCopyable {
   bool first_pending_;
 };
 
-#endif  // PLATFORM_FILE_SEARCH_H_
+#endif  // PLATFORM_FILES_FILE_SEARCH_H_

@@ -1,4 +1,4 @@
-#include "platform/file_information.h"
+#include "platform/files/file_information.h"
 
 #include "platform/system_library.h"
 

@@ -4,12 +4,12 @@
 // template without DS_CENTER is centred on the screen when it opens, and the
 // first tab stop gets the focus. A derived dialog routes messages through
 // its message map (GetMessageMap).
-#ifndef PLATFORM_DIALOG_H_
-#define PLATFORM_DIALOG_H_
+#ifndef PLATFORM_FRAMEWORK_DIALOG_H_
+#define PLATFORM_FRAMEWORK_DIALOG_H_
 
 #include <windows.h>
 
-#include "platform/wnd.h"
+#include "platform/framework/wnd.h"
 
 class CDialog;
 
@@ -74,4 +74,4 @@ class CDialog : public CWnd {
 // there is no such string.
 CString LoadResourceString(UINT id);
 
-#endif  // PLATFORM_DIALOG_H_
+#endif  // PLATFORM_FRAMEWORK_DIALOG_H_

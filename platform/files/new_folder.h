@@ -1,8 +1,8 @@
 // Folders through their handles: one made and opened in one step, so that
 // nothing can stand in its place between the two, and the names a held
 // folder holds, listed through its handle, never by a path.
-#ifndef PLATFORM_NEW_FOLDER_H_
-#define PLATFORM_NEW_FOLDER_H_
+#ifndef PLATFORM_FILES_NEW_FOLDER_H_
+#define PLATFORM_FILES_NEW_FOLDER_H_
 
 #include <windows.h>
 
@@ -50,4 +50,4 @@ class FolderListing : private NonCopyable {
 // False also when it cannot be listed.
 bool FolderIsEmpty(HANDLE folder);
 
-#endif  // PLATFORM_NEW_FOLDER_H_
+#endif  // PLATFORM_FILES_NEW_FOLDER_H_

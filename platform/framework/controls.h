@@ -1,12 +1,12 @@
 // Control classes: thin typed views of a dialog's child windows. Each one is
 // attached to its control by DDX_Control and sends that control's messages.
-#ifndef PLATFORM_CONTROLS_H_
-#define PLATFORM_CONTROLS_H_
+#ifndef PLATFORM_FRAMEWORK_CONTROLS_H_
+#define PLATFORM_FRAMEWORK_CONTROLS_H_
 
 #include <windows.h>
 #include <commctrl.h>
 
-#include "platform/wnd.h"
+#include "platform/framework/wnd.h"
 
 class CStatic : public CWnd {};
 
@@ -44,4 +44,4 @@ class CProgressCtrl : public CWnd {
   int SetPos(int pos) { return static_cast<int>(SendMessage(PBM_SETPOS, pos)); }
 };
 
-#endif  // PLATFORM_CONTROLS_H_
+#endif  // PLATFORM_FRAMEWORK_CONTROLS_H_

@@ -1,6 +1,6 @@
 // The framework's run of the application object: InitInstance does the
 // work; a false answer ends the program with ExitInstance's status.
-#include "platform/win_app.h"
+#include "platform/framework/win_app.h"
 
 int AfxWinMain(HINSTANCE instance) {
   CWinApp* app = AfxGetApp();

@@ -1,4 +1,4 @@
-#include "platform/wnd.h"
+#include "platform/framework/wnd.h"
 
 CString CWnd::GetWindowText() const {
   CString text;

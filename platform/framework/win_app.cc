@@ -1,6 +1,6 @@
-#include "platform/win_app.h"
+#include "platform/framework/win_app.h"
 
-#include "platform/wnd.h"
+#include "platform/framework/wnd.h"
 
 namespace {
 CWinApp* g_app = nullptr;

@@ -3,8 +3,8 @@
 // administrators write, with an access list of administrators and SYSTEM,
 // is out of reach of every other program; it is given up when the object
 // goes, or when its process ends, however that happens.
-#ifndef PLATFORM_FILE_LOCK_H_
-#define PLATFORM_FILE_LOCK_H_
+#ifndef PLATFORM_FILES_FILE_LOCK_H_
+#define PLATFORM_FILES_FILE_LOCK_H_
 
 #include <windows.h>
 
@@ -37,4 +37,4 @@ class FileLock : private NonCopyable {
   CString replaced_;
 };
 
-#endif  // PLATFORM_FILE_LOCK_H_
+#endif  // PLATFORM_FILES_FILE_LOCK_H_

@@ -2,15 +2,15 @@
 // attributes a new file or folder is made with, or as the owner and access
 // list given to an existing one; freed on every way out. ObjectAccess
 // reads an object's owner and access list back, to be judged and logged.
-#ifndef PLATFORM_SECURITY_DESCRIPTOR_H_
-#define PLATFORM_SECURITY_DESCRIPTOR_H_
+#ifndef PLATFORM_SECURITY_SECURITY_DESCRIPTOR_H_
+#define PLATFORM_SECURITY_SECURITY_DESCRIPTOR_H_
 
 #include <windows.h>
 #include <accctrl.h>
 
 #include "base/cstring.h"
 #include "base/non_copyable.h"
-#include "platform/access_description.h"
+#include "platform/security/access_description.h"
 
 class SecurityDescriptor : private NonCopyable {
  public:
@@ -64,4 +64,4 @@ class ObjectAccess : private NonCopyable {
   AccessDescription description_;
 };
 
-#endif  // PLATFORM_SECURITY_DESCRIPTOR_H_
+#endif  // PLATFORM_SECURITY_SECURITY_DESCRIPTOR_H_

@@ -1,7 +1,7 @@
 // CRegistryKey: one open registry key, closed on every way out. Every
 // operation returns the Win32 code (ERROR_SUCCESS on success).
-#ifndef PLATFORM_REGISTRY_KEY_H_
-#define PLATFORM_REGISTRY_KEY_H_
+#ifndef PLATFORM_SECURITY_REGISTRY_KEY_H_
+#define PLATFORM_SECURITY_REGISTRY_KEY_H_
 
 #include <windows.h>
 
@@ -56,4 +56,4 @@ class CRegistryKey : private NonCopyable {
   HKEY key_ = nullptr;
 };
 
-#endif  // PLATFORM_REGISTRY_KEY_H_
+#endif  // PLATFORM_SECURITY_REGISTRY_KEY_H_

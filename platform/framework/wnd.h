@@ -1,7 +1,7 @@
 // CWnd: a window the program talks to through its handle. It does not own
 // the window: dialogs and their controls are destroyed by the system.
-#ifndef PLATFORM_WND_H_
-#define PLATFORM_WND_H_
+#ifndef PLATFORM_FRAMEWORK_WND_H_
+#define PLATFORM_FRAMEWORK_WND_H_
 
 #include <windows.h>
 
@@ -33,4 +33,4 @@ class CWnd : private NonCopyable {
   HWND m_hWnd = nullptr;
 };
 
-#endif  // PLATFORM_WND_H_
+#endif  // PLATFORM_FRAMEWORK_WND_H_

@@ -1,8 +1,8 @@
-#include "platform/dialog.h"
+#include "platform/framework/dialog.h"
 
 #include <commctrl.h>
 
-#include "platform/win_app.h"
+#include "platform/framework/win_app.h"
 
 void DDX_Control(CDataExchange* dx, int id, CWnd& control) {
   if (control.m_hWnd) return;

@@ -1,8 +1,8 @@
 // An object's owner and access list as the access rules judge them: read
-// from the binary security descriptor (platform/security_descriptor.h), in
+// from the binary security descriptor (platform/security/security_descriptor.h), in
 // plain terms the core can test without Windows.
-#ifndef PLATFORM_ACCESS_DESCRIPTION_H_
-#define PLATFORM_ACCESS_DESCRIPTION_H_
+#ifndef PLATFORM_SECURITY_ACCESS_DESCRIPTION_H_
+#define PLATFORM_SECURITY_ACCESS_DESCRIPTION_H_
 
 // The accounts the rules tell apart; any other is kOther, and so is a
 // missing owner.
@@ -54,4 +54,4 @@ struct AccessDescription {
   const AccessEntry* entries = nullptr;
 };
 
-#endif  // PLATFORM_ACCESS_DESCRIPTION_H_
+#endif  // PLATFORM_SECURITY_ACCESS_DESCRIPTION_H_

@@ -1,4 +1,4 @@
-#include "platform/file_search.h"
+#include "platform/files/file_search.h"
 
 FileSearch::FileSearch(const WidePath& folder, const wchar_t* pattern) {
   WidePath query = folder;

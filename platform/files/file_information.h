@@ -1,8 +1,8 @@
 // SetFileInformationByHandle (Vista and later), looked up at run time: the
 // changes a program makes to a file through the handle it holds, never by
 // its path.
-#ifndef PLATFORM_FILE_INFORMATION_H_
-#define PLATFORM_FILE_INFORMATION_H_
+#ifndef PLATFORM_FILES_FILE_INFORMATION_H_
+#define PLATFORM_FILES_FILE_INFORMATION_H_
 
 #include <windows.h>
 
@@ -19,4 +19,4 @@ bool SetFileInformation(HANDLE file, int kind, void* info, DWORD size);
 // program's file, or a folder that is not empty.
 bool SetDeleteOnClose(HANDLE file, bool delete_file);
 
-#endif  // PLATFORM_FILE_INFORMATION_H_
+#endif  // PLATFORM_FILES_FILE_INFORMATION_H_

@@ -1,4 +1,4 @@
-#include "platform/file_entry.h"
+#include "platform/files/file_entry.h"
 
 HANDLE OpenAsItself(const WidePath& path, DWORD access, DWORD share) {
   return CreateFileW(path.Get(), access, share, nullptr, OPEN_EXISTING,

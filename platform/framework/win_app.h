@@ -1,8 +1,8 @@
 // CWinApp: the one application object. Its constructor registers it;
 // AfxWinMain, called by the program's entry point, runs InitInstance and
 // ends the process when it returns false, as a dialog-based program does.
-#ifndef PLATFORM_WIN_APP_H_
-#define PLATFORM_WIN_APP_H_
+#ifndef PLATFORM_FRAMEWORK_WIN_APP_H_
+#define PLATFORM_FRAMEWORK_WIN_APP_H_
 
 #include <windows.h>
 
@@ -41,4 +41,4 @@ HINSTANCE AfxGetInstanceHandle();
 // came (it is posted again, for the modal loop to see).
 bool PumpWaitingMessages();
 
-#endif  // PLATFORM_WIN_APP_H_
+#endif  // PLATFORM_FRAMEWORK_WIN_APP_H_

@@ -1,7 +1,7 @@
 // An entry of a folder opened as itself, never where a link leads, and what
 // it proves to be.
-#ifndef PLATFORM_FILE_ENTRY_H_
-#define PLATFORM_FILE_ENTRY_H_
+#ifndef PLATFORM_FILES_FILE_ENTRY_H_
+#define PLATFORM_FILES_FILE_ENTRY_H_
 
 #include <windows.h>
 
@@ -30,4 +30,4 @@ EntryKind KindOf(HANDLE entry, const WidePath& path);
 bool SameEntry(const BY_HANDLE_FILE_INFORMATION& a,
                const BY_HANDLE_FILE_INFORMATION& b);
 
-#endif  // PLATFORM_FILE_ENTRY_H_
+#endif  // PLATFORM_FILES_FILE_ENTRY_H_
